@@ -1,0 +1,154 @@
+// BinHex 4.0 decoding pipeline: text stage, run-length stage, stream layout
+// and the MacBinary writer.
+//
+// Every stage works on streams its caller opened; none of them opens,
+// rewinds, flushes or closes a stream it was given.
+#ifndef QUILLON_DECODE_BINHEX_H
+#define QUILLON_DECODE_BINHEX_H
+
+#include <cstdint>
+#include <cstdio>
+
+// ---------------------------------------------------------------- text stage
+
+// The 64 characters of the BinHex 4.0 encoding; a character's 6-bit value
+// is its position here. Terminated, so 65 bytes.
+extern const char BinHexAlphabet[65];
+
+// Reverse of BinHexAlphabet, indexed by any byte. Bytes outside the alphabet
+// (other than CR, LF and colon, which never reach a group) count as value 0,
+// the value of '!': a damaged character costs its own six bits and nothing
+// else, and the output keeps its length.
+extern const unsigned char BinHexValue[256];
+
+// Size of the first line that the text stage discards.
+const int kTextLineCapacity = 128;
+
+// Reads one text line into buffer, which must have room for capacity + 2
+// bytes. A line end (CR, LF, CR LF or LF CR) ends the line and is stored;
+// the byte after a lone CR or LF is pushed back.
+// Returns: the number of characters stored (line-end characters included),
+// 0 at once when capacity is 1 or less.
+int ReadTextLine(char *buffer, int capacity, FILE *stream);
+
+// Fills group[0..3] with the next four significant characters, skipping CR,
+// LF and colon.
+// Returns: 0 when four characters were stored, 1 when the input ended first
+// (the positions not reached keep their earlier content).
+int ReadCharGroup(FILE *stream, unsigned char group[4]);
+
+// Replaces the four characters of group by three decoded bytes and a zero.
+void DecodeCharGroup(unsigned char group[4]);
+
+// The whole text stage: discards the first line (up to 128 characters),
+// then writes three bytes for every four significant characters.
+// Returns: 1 when the end of the input was reached, -1 when a write to the
+// output failed (the stage stops there).
+int DecodeTextStage(FILE *input, FILE *output);
+
+// ----------------------------------------------------------- run-length stage
+
+const unsigned char kRunMarker = 0x90;
+
+// Expands BinHex run-length encoding from input to output. The byte that a
+// count repeats is the first byte of the previous step as read (0x90 after
+// a marker step), 0x00 at the start.
+// Returns: 1 when the end of the input was reached, -1 when a write failed.
+int ExpandRunLength(FILE *input, FILE *output);
+
+// ---------------------------------------------------------- stream layout
+
+// Positions in the 21-byte fixed part that follows the name.
+const int kFixedPartSize = 21;
+const int kFixedVersion = 0;
+const int kFixedTypeCreator = 1;      // 8 bytes: type then creator
+const int kFixedFinderFlags = 9;      // 2 bytes, big-endian
+const int kFixedDataLength = 11;      // 4 bytes, big-endian
+const int kFixedResourceLength = 15;  // 4 bytes, big-endian
+const int kFixedHeaderCrc = 19;       // 2 bytes, big-endian
+const int kForkCrcSize = 2;
+
+// The header at the start of the expanded stream, as read by the program.
+// The name holds at most kHeaderNameCapacity bytes; a longer name is kept
+// truncated while nameLength keeps the real length.
+const int kHeaderNameCapacity = 255;
+struct BinHexHeader {
+    unsigned char nameLength;                // n, as in the stream
+    unsigned char name[kHeaderNameCapacity + 1];  // n bytes, then a zero
+    unsigned char version;
+    unsigned char typeCreator[8];            // as in the stream
+    uint16_t finderFlags;
+    uint32_t dataLength;                     // D, host order
+    uint32_t resourceLength;                 // R, host order
+    uint16_t headerCrc;
+};
+
+// Returns: value with its four bytes in reverse order.
+uint32_t SwapLong(uint32_t value);
+
+// Returns: the four bytes at p read as a big-endian unsigned number.
+uint32_t ReadBigEndian32(const unsigned char *p);
+
+// Copies the type-and-creator bytes as a text: stops at the first zero byte
+// and zero-fills the rest of the 9-byte destination (8 characters + NUL).
+void CopyTypeCreator(char destination[9], const unsigned char typeCreator[8]);
+
+// Fills header from the fixed part (the name fields are left alone).
+void ParseFixedPart(BinHexHeader *header, const unsigned char fixed[kFixedPartSize]);
+
+// Stream offsets of the forks, from the start of the expanded stream.
+inline uint64_t DataForkOffset(unsigned nameLength) { return uint64_t(nameLength) + 22; }
+inline uint64_t ResourceForkOffset(unsigned nameLength, uint32_t dataLength)
+{
+    return uint64_t(nameLength) + uint64_t(dataLength) + 24;
+}
+
+// Reads the header from the current position of stream (normally its start).
+// Returns: 0 when the length byte, the name and the 21 fixed bytes were all
+// read; -1 when the stream ended first (header is then not to be used).
+int ReadBinHexHeader(FILE *stream, BinHexHeader *header);
+
+// ----------------------------------------------------------- MacBinary writer
+
+const int kMacBinaryHeaderSize = 128;
+const int kMacBinaryNameCapacity = 63;
+const int kMacBinaryNameLength = 1;
+const int kMacBinaryName = 2;
+const int kMacBinaryTypeCreator = 65;
+const int kMacBinaryDataLength = 83;
+const int kMacBinaryResourceLength = 87;
+
+struct MacBinaryHeader {
+    unsigned char bytes[kMacBinaryHeaderSize];
+};
+
+// Builds the MacBinary I header for a BinHex header whose fixed part is
+// given as it stood in the stream (lengths copied unchanged). A name longer
+// than 63 bytes keeps its first 63 bytes and the length byte says 63.
+void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header,
+                          const unsigned char fixed[kFixedPartSize]);
+
+// Result codes shared by CopyBytes and WriteMacBinary.
+const int kCopyDone = 0;
+const int kCopyNoBuffer = -1;     // the copy buffer could not be obtained
+const int kCopyShortSource = -2;  // the source ended before count bytes
+const int kCopyWriteFailed = -3;  // a write to the destination failed
+const int kCopyNoHeader = -4;     // WriteMacBinary: the stream holds no header
+
+const int kCopyBufferSize = 40960;
+
+// Copies count bytes from the current position of source to the current
+// position of destination, in blocks of kCopyBufferSize, stopping as soon
+// as a read yields nothing.
+// Returns: kCopyDone, kCopyNoBuffer, kCopyShortSource or kCopyWriteFailed.
+int CopyBytes(FILE *source, FILE *destination, uint32_t count);
+
+// Writes the MacBinary file for the expanded stream input (at its start)
+// to output (new and empty): header, data fork, padding to a multiple of
+// 128 when a resource fork follows, resource fork.
+// Returns: kCopyDone; kCopyNoHeader when input is too short to hold a header
+// (nothing is written); otherwise the first failure of its copies
+// (kCopyShortSource when a fork is cut short: what there was is written).
+int WriteMacBinary(FILE *input, FILE *output);
+
+#endif
