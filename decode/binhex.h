@@ -81,6 +81,7 @@ struct BinHexHeader {
     uint32_t dataLength;                     // D, host order
     uint32_t resourceLength;                 // R, host order
     uint16_t headerCrc;
+    unsigned char fixed[kFixedPartSize];     // the fixed part as it stood
 };
 
 // Returns: value with its four bytes in reverse order.
@@ -93,7 +94,8 @@ uint32_t ReadBigEndian32(const unsigned char *p);
 // and zero-fills the rest of the 9-byte destination (8 characters + NUL).
 void CopyTypeCreator(char destination[9], const unsigned char typeCreator[8]);
 
-// Fills header from the fixed part (the name fields are left alone).
+// Fills header's fields, fixed copy included, from the fixed part (the name
+// fields are left alone).
 void ParseFixedPart(BinHexHeader *header, const unsigned char fixed[kFixedPartSize]);
 
 // Stream offsets of the forks, from the start of the expanded stream.
@@ -122,11 +124,10 @@ struct MacBinaryHeader {
     unsigned char bytes[kMacBinaryHeaderSize];
 };
 
-// Builds the MacBinary I header for a BinHex header whose fixed part is
-// given as it stood in the stream (lengths copied unchanged). A name longer
-// than 63 bytes keeps its first 63 bytes and the length byte says 63.
-void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header,
-                          const unsigned char fixed[kFixedPartSize]);
+// Builds the MacBinary I header for a BinHex header (fork lengths copied
+// unchanged from its fixed part). A name longer than 63 bytes keeps its first
+// 63 bytes and the length byte says 63.
+void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header);
 
 // Result codes shared by CopyBytes and WriteMacBinary.
 const int kCopyDone = 0;

@@ -41,6 +41,10 @@ void LoadSignatureTable();
 // Returns: the chosen row, or null when there is no table.
 const SignatureEntry *FindSignature(const unsigned char typeCreator[8]);
 
+// Frees the table and forgets that a load was tried, as at the start of a
+// new run (for tests and fuzzers that run several "runs" in one process).
+void ResetSignatureLoad();
+
 // ------------------------------------------------------------------- naming
 
 // ForkRequest values for ReadForkHeader.
@@ -117,7 +121,9 @@ void ConvertFile(const char *path, int mode);
 
 // ------------------------------------------------------- information panel
 
-const int kInfoTextCapacity = 512;
+// Room for the panel text: at most 511 ANSI characters, up to three bytes
+// each once turned into UTF-8.
+const int kInfoTextCapacity = 1536;
 
 // Builds the panel text for the file at path: name, type/creator and fork
 // lengths, or the one-line message for a file that is not correct BinHex.
@@ -137,5 +143,9 @@ int ToNativeText(const char *ansi, char *out, int capacity);
 
 // Returns: 1 when both paths name the same existing file, else 0.
 int SameFile(const char *a, const char *b);
+
+// Moves stream to an absolute position that may lie beyond 2 GiB.
+// Returns: 0, or -1 when the stream could not be positioned.
+int SeekTo(FILE *stream, uint64_t position);
 
 #endif

@@ -1,0 +1,150 @@
+// BinHex text stage: four significant characters become three bytes.
+#include "decode/binhex.h"
+
+#include "decode/block_io.h"
+
+const char BinHexAlphabet[65] =
+    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
+
+// 6-bit value of every byte. Characters outside the alphabet count as 0,
+// the value of '!' (CR, LF and colon never get here: they are skipped).
+const unsigned char BinHexValue[256] = {
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x00  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x10  ................
+     0,  0,  1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12,  0,  0,  // 0x20  .!"#$%&'()*+,-./
+    13, 14, 15, 16, 17, 18, 19,  0, 20, 21,  0,  0,  0,  0,  0,  0,  // 0x30  0123456789:;<=>?
+    22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,  0,  // 0x40  @ABCDEFGHIJKLMNO
+    37, 38, 39, 40, 41, 42, 43,  0, 44, 45, 46, 47,  0,  0,  0,  0,  // 0x50  PQRSTUVWXYZ[\]^_
+    48, 49, 50, 51, 52, 53, 54,  0, 55, 56, 57, 58, 59, 60,  0,  0,  // 0x60  `abcdefghijklmno
+    61, 62, 63,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x70  pqrstuvwxyz{|}~.
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x80  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x90  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xA0  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xB0  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xC0  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xD0  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xE0  ................
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xF0  ................
+};
+
+namespace {
+
+const int kCR = 0x0D;
+const int kLF = 0x0A;
+const int kColon = 0x3A;
+
+inline bool IsSkipped(int c)
+{
+    return c == kCR || c == kLF || c == kColon;
+}
+
+inline bool IsLineEndPair(int first, int second)
+{
+    return (first == kCR && second == kLF) || (first == kLF && second == kCR);
+}
+
+// The text stage's own first-line reader over the block reader: the same
+// steps as ReadTextLine, with the push-back done by not consuming the byte.
+void SkipFirstLine(BlockReader *reader)
+{
+    for (int i = 0; i < kTextLineCapacity; i++) {
+        int c = NextByte(reader);
+        if (c < 0)
+            return;
+        if (c == kCR || c == kLF) {
+            int d = PeekByte(reader);
+            if (d >= 0 && IsLineEndPair(c, d))
+                reader->position++;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int ReadTextLine(char *buffer, int capacity, FILE *stream)
+{
+    if (capacity <= 1)
+        return 0;
+    int count = 0;
+    for (int i = 0; i < capacity; i++) {
+        int c = getc(stream);
+        if (c == EOF)
+            break;
+        buffer[count++] = char(c);
+        if (c == kCR || c == kLF) {
+            int d = getc(stream);
+            if (d != EOF && IsLineEndPair(c, d))
+                buffer[count++] = char(d);
+            else if (d != EOF)
+                ungetc(d, stream);
+            break;
+        }
+    }
+    buffer[count] = 0;
+    return count;
+}
+
+int ReadCharGroup(FILE *stream, unsigned char group[4])
+{
+    int filled = 0;
+    while (filled < 4) {
+        int c = getc(stream);
+        if (c == EOF)
+            return 1;
+        if (!IsSkipped(c))
+            group[filled++] = (unsigned char)c;
+    }
+    return 0;
+}
+
+void DecodeCharGroup(unsigned char group[4])
+{
+    unsigned w = BinHexValue[group[0]];
+    unsigned x = BinHexValue[group[1]];
+    unsigned y = BinHexValue[group[2]];
+    unsigned z = BinHexValue[group[3]];
+    group[0] = (unsigned char)((w << 2) | (x >> 4));
+    group[1] = (unsigned char)(((x & 0x0F) << 4) | (y >> 2));
+    group[2] = (unsigned char)(((y & 0x03) << 6) | z);
+    group[3] = 0;
+}
+
+int DecodeTextStage(FILE *input, FILE *output)
+{
+    static BlockReader reader;
+    static BlockWriter writer;
+    OpenBlockReader(&reader, input);
+    OpenBlockWriter(&writer, output);
+    SkipFirstLine(&reader);
+
+    // Six bits per significant character; every fourth one completes 24 bits.
+    unsigned long bits = 0;
+    int filled = 0;
+    for (;;) {
+        if (reader.position == reader.length && !RefillBlockReader(&reader))
+            break;
+        const unsigned char *p = reader.bytes + reader.position;
+        const unsigned char *end = reader.bytes + reader.length;
+        for (; p != end; p++) {
+            int c = *p;
+            if (IsSkipped(c))
+                continue;
+            bits = (bits << 6) | BinHexValue[c];
+            if (++filled == 4) {
+                if (writer.length + 3 > kStageBufferSize)
+                    FlushBlockWriter(&writer);
+                unsigned char *out = writer.bytes + writer.length;
+                out[0] = (unsigned char)(bits >> 16);
+                out[1] = (unsigned char)(bits >> 8);
+                out[2] = (unsigned char)bits;
+                writer.length += 3;
+                filled = 0;
+                bits = 0;
+            }
+        }
+        reader.position = reader.length;
+    }
+    // An incomplete last group writes nothing.
+    return FlushBlockWriter(&writer) < 0 ? -1 : 1;
+}
