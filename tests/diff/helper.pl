@@ -4,10 +4,13 @@
 #
 #   helper.pl gen SPEC SEED OUT      make a fork from SPEC (below)
 #   helper.pl macname UTF8NAME       the Mac Roman bytes of a name, in hex
-#   helper.pl outname UTF8NAME EXT   expected fork file name (UTF-8): the name
-#                                    translated to Windows ANSI, its extension
-#                                    of at most three characters replaced by
-#                                    EXT in lower case, or EXT appended
+#   helper.pl outname UTF8NAME EXT [MARK]
+#                                    expected fork file name (UTF-8): the name
+#                                    in Windows ANSI, its extension of at most
+#                                    three characters replaced by EXT in lower
+#                                    case, or EXT appended; with MARK (dat,
+#                                    res), NAME less its short extension, the
+#                                    mark, then EXT
 #   helper.pl decode HQX BQX BIX     reference intermediates: the 6-bit text
 #                                    after the first line as bytes (BQX), and
 #                                    those bytes with their 0x90 runs
@@ -79,12 +82,20 @@ if ($cmd eq 'gen') {
 } elsif ($cmd eq 'macname') {
     print unpack('H*', encode('MacRoman', utf8_arg($ARGV[0]), Encode::FB_CROAK)), "\n";
 } elsif ($cmd eq 'outname') {
-    my ($name, $ext) = (utf8_arg($ARGV[0]), $ARGV[1]);
-    # Names made of letters that Mac Roman and Windows ANSI both have: the
-    # translation keeps them, so the ANSI name is the name itself.
+    my ($name, $ext, $mark) = (utf8_arg($ARGV[0]), $ARGV[1], $ARGV[2]);
+    # NAME is the name as the panel shows it (already in the letters that
+    # Mac Roman and Windows ANSI share); characters that Windows refuses in
+    # file names become "_".
     my $s = encode('cp1252', $name, Encode::FB_CROAK);
+    $s =~ s{[\\/:*?"<>|\x00-\x1f]}{_}g;
     my $dot = rindex($s, '.');
-    if ($dot >= 0 && $dot >= length($s) - 4) {
+    my $hasext = $dot >= 0 && $dot >= length($s) - 4;
+    if (defined $mark) {
+        # pairs: the mark takes the place of a short extension
+        $s = substr($s, 0, $dot) if $hasext;
+        $s .= ".$mark";
+    }
+    if ($hasext && !defined $mark) {
         $s = substr($s, 0, $dot + 1);
     } else {
         $s .= '.';
