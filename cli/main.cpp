@@ -54,6 +54,7 @@ int ParseOptions(int argc, char **argv, Options *options)
 {
     options->mode = kModeData;
     options->info = 0;
+    options->firstFile = argc;
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != 0; i++) {
         const char *arg = argv[i];

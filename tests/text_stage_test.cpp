@@ -1,0 +1,201 @@
+// The text stage: line reading, groups, and the whole stage on real files.
+#include <cstring>
+
+#include "decode/binhex.h"
+#include "test_support.h"
+
+namespace {
+
+struct LineCase {
+    const char *label;
+    std::string input;
+    int capacity;
+    int count;              // expected result
+    std::string stored;     // expected buffer contents
+    int next;               // expected next byte of the stream, or EOF
+};
+
+TEST(ReadTextLine, StoresOneLineAndPushesBackTheByteAfterALoneLineEnd)
+{
+    const LineCase cases[] = {
+        {"CR LF pair", "\r\nabc", 128, 2, "\r\n", 'a'},
+        {"LF CR pair", "\n\rabc", 128, 2, "\n\r", 'a'},
+        {"lone CR", "\rA", 128, 1, "\r", 'A'},
+        {"lone LF", "\nB", 128, 1, "\n", 'B'},
+        {"CR CR is two lines", "\r\rC", 128, 1, "\r", '\r'},
+        {"LF LF is two lines", "\n\nC", 128, 1, "\n", '\n'},
+        {"text then CR LF", "Hi\r\nX", 128, 4, "Hi\r\n", 'X'},
+        {"line end at end of input", "ab\r", 128, 3, "ab\r", EOF},
+        {"no line end", "abc", 128, 3, "abc", EOF},
+        {"empty input", "", 128, 0, "", EOF},
+        {"cut at the capacity", "abcdef", 3, 3, "abc", 'd'},
+        {"line end in the last repetition keeps its partner", "ab\r\nz", 3, 4, "ab\r\n", 'z'},
+        {"capacity 1 reads nothing", "abc", 1, 0, "", 'a'},
+        {"capacity 0 reads nothing", "abc", 0, 0, "", 'a'},
+    };
+    for (const LineCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        FILE *stream = StreamWith(c.input);
+        char buffer[140];
+        memset(buffer, 'Z', sizeof buffer);
+        buffer[0] = 0;
+        int count = ReadTextLine(buffer, c.capacity, stream);
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(std::string(buffer, strlen(buffer)), c.stored);
+        EXPECT_EQ(getc(stream), c.next);
+        fclose(stream);
+    }
+}
+
+TEST(ReadTextLine, LeavesTheBufferAloneWhenTheCapacityIsTooSmall)
+{
+    FILE *stream = StreamWith("abc");
+    char buffer[4] = {'q', 'q', 'q', 0};
+    EXPECT_EQ(ReadTextLine(buffer, 1, stream), 0);
+    EXPECT_STREQ(buffer, "qqq");
+    fclose(stream);
+}
+
+TEST(ReadCharGroup, SkipsLineEndsAndColonsAndKeepsAPartialGroupOnEnd)
+{
+    FILE *stream = StreamWith(":a\r\nb:\nc\rd e");
+    unsigned char group[4];
+    EXPECT_EQ(ReadCharGroup(stream, group), 0);
+    EXPECT_EQ(std::string((char *)group, 4), "abcd");
+    memcpy(group, "WXYZ", 4);
+    EXPECT_EQ(ReadCharGroup(stream, group), 1);      // " e" then the end
+    EXPECT_EQ(std::string((char *)group, 4), " eYZ");
+    fclose(stream);
+}
+
+TEST(DecodeCharGroup, TurnsFourCharactersIntoThreeBytesAndAZero)
+{
+    struct {
+        const char *chars;
+        unsigned char bytes[3];
+    } const cases[] = {
+        {"B@*M", {0x61, 0x62, 0x63}},
+        {"!!!!", {0x00, 0x00, 0x00}},
+        {"rrrr", {0xFF, 0xFF, 0xFF}},
+        {"\"!!!", {0x04, 0x00, 0x00}},
+        {"#!!!", {0x08, 0x00, 0x00}},
+        {"!!!\"", {0x00, 0x00, 0x01}},
+        // Outside the alphabet a character is worth 0, like '!'.
+        {"B@*o", {0x61, 0x62, 0x40}},
+        {" \t\x80\xFF", {0x00, 0x00, 0x00}},
+        {"rr7r", {0xFF, 0xF0, 0x3F}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.chars);
+        unsigned char group[4];
+        memcpy(group, c.chars, 4);
+        DecodeCharGroup(group);
+        EXPECT_EQ(group[0], c.bytes[0]);
+        EXPECT_EQ(group[1], c.bytes[1]);
+        EXPECT_EQ(group[2], c.bytes[2]);
+        EXPECT_EQ(group[3], 0);
+    }
+}
+
+TEST(BinHexAlphabet, HasSixtyFourCharactersWhoseValuesAreTheirPositions)
+{
+    ASSERT_EQ(strlen(BinHexAlphabet), 64u);
+    int inAlphabet = 0;
+    for (int c = 0; c < 256; c++) {
+        const char *at = c != 0 ? strchr(BinHexAlphabet, c) : nullptr;
+        if (at != nullptr) {
+            inAlphabet++;
+            EXPECT_EQ(BinHexValue[c], at - BinHexAlphabet) << "character " << c;
+        } else {
+            EXPECT_EQ(BinHexValue[c], 0) << "character " << c;
+        }
+    }
+    EXPECT_EQ(inAlphabet, 64);
+    // The gaps of the encoding: no 7, O, W, g, n or o.
+    for (char c : std::string("7OWgno"))
+        EXPECT_EQ(strchr(BinHexAlphabet, c), nullptr) << c;
+}
+
+// Runs the stage on a real file and returns what the .bqx file received.
+std::string RunTextStage(const std::string &input)
+{
+    FILE *in = StreamWith(input);
+    FILE *out = tmpfile();
+    EXPECT_EQ(DecodeTextStage(in, out), 1);
+    std::string result = StreamContents(out);
+    fclose(in);
+    fclose(out);
+    return result;
+}
+
+const std::string kBanner = "(This file must be converted with BinHex 4.0)";
+
+TEST(DecodeTextStage, DecodesTheTextAfterTheFirstLineWhateverItsLayout)
+{
+    const std::string abc = "abc";      // "B@*M"
+    const std::string abcdef = "abcdef"; // "B@*MC'9Q"
+    struct {
+        const char *label;
+        std::string input;
+        std::string bqx;
+    } const cases[] = {
+        {"CR LF lines", kBanner + "\r\n:B@*M\r\nC'9Q:\r\n", abcdef},
+        {"LF lines", kBanner + "\n:B@*M\nC'9Q:\n", abcdef},
+        {"CR lines", kBanner + "\r:B@*M\rC'9Q:\r", abcdef},
+        {"LF CR lines", kBanner + "\n\r:B@*M\n\rC'9Q:\n\r", abcdef},
+        {"blank lines before the text", kBanner + "\r\n\r\n\n\r\n:B@*M:", abc},
+        {"colons inside the text", kBanner + "\r\n:B@:*M::C'9Q:", abcdef},
+        {"text after the closing colon is decoded too", kBanner + "\r\n:B@*M:C'9Q", abcdef},
+        {"one spare character", kBanner + "\r\n:B@*MC", abc},
+        {"two spare characters", kBanner + "\r\n:B@*MC'", abc},
+        {"three spare characters", kBanner + "\r\n:B@*MC'9", abc},
+        {"empty input", "", ""},
+        {"a single line", kBanner + "\r\n", ""},
+        {"a single line without its end", "B@*MB@*M", ""},
+        {"text on the first line is discarded", ":B@*M\r\nC'9Q", "def"},
+        {"only the first 128 characters of a long first line go",
+         std::string(128, 'x') + "B@*M\r\n", abc},
+        {"a first line of 127 characters still ends at its line end",
+         std::string(127, 'x') + "\r\nB@*M", abc},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(RunTextStage(c.input), c.bqx);
+    }
+}
+
+// The stage reads blocks; the public operations read byte by byte. Both
+// must give the same bytes, across block boundaries and in any layout.
+std::string ByteAtATime(const std::string &input)
+{
+    FILE *in = StreamWith(input);
+    char line[kTextLineCapacity + 2];
+    ReadTextLine(line, kTextLineCapacity, in);
+    std::string out;
+    unsigned char group[4];
+    while (ReadCharGroup(in, group) == 0) {
+        DecodeCharGroup(group);
+        out.append((char *)group, 3);
+    }
+    fclose(in);
+    return out;
+}
+
+TEST(DecodeTextStage, AgreesWithTheByteAtATimeOperationsOnLargeInputs)
+{
+    unsigned seed = 12345;
+    auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    const char extras[] = "\r\n: \t\x80\xFF";
+    for (int round = 0; round < 4; round++) {
+        SCOPED_TRACE(round);
+        std::string input;
+        size_t size = 150000 + round * 7919;
+        for (size_t i = 0; i < size; i++) {
+            unsigned r = next();
+            input.push_back(r % 9 == 0 ? extras[r % 8] : BinHexAlphabet[r % 64]);
+        }
+        EXPECT_EQ(RunTextStage(input), ByteAtATime(input));
+    }
+}
+
+}  // namespace
