@@ -41,7 +41,8 @@ int ReadCharGroup(FILE *stream, unsigned char group[4]);
 void DecodeCharGroup(unsigned char group[4]);
 
 // The whole text stage: discards the first line (up to 128 characters),
-// then writes three bytes for every four significant characters.
+// then writes three bytes for every four significant characters, and the
+// whole bytes of a short last group (one for two characters, two for three).
 // Returns: 1 when the end of the input was reached, -1 when a write to the
 // output failed (the stage stops there).
 int DecodeTextStage(FILE *input, FILE *output);

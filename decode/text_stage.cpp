@@ -33,6 +33,10 @@ const int kCR = 0x0D;
 const int kLF = 0x0A;
 const int kColon = 0x3A;
 
+// Marks CR, LF and colon in the text stage's table of character values,
+// which otherwise hold 0 to 63.
+const unsigned kSkippedClass = 0x80;
+
 inline bool IsSkipped(int c)
 {
     return c == kCR || c == kLF || c == kColon;
@@ -118,6 +122,12 @@ int DecodeTextStage(FILE *input, FILE *output)
     OpenBlockWriter(&writer, output);
     SkipFirstLine(&reader);
 
+    // The value of every byte as BinHexValue gives it, or kSkippedClass for
+    // the characters that take no place in a group.
+    unsigned char charClass[256];
+    for (int c = 0; c < 256; c++)
+        charClass[c] = IsSkipped(c) ? kSkippedClass : BinHexValue[c];
+
     // Six bits per significant character; every fourth one completes 24 bits.
     unsigned long bits = 0;
     int filled = 0;
@@ -126,11 +136,44 @@ int DecodeTextStage(FILE *input, FILE *output)
             break;
         const unsigned char *p = reader.bytes + reader.position;
         const unsigned char *end = reader.bytes + reader.length;
-        for (; p != end; p++) {
-            int c = *p;
-            if (IsSkipped(c))
+        while (p != end) {
+            if (filled == 0) {
+                // Between groups: whole groups of four significant
+                // characters in a row, the usual text, go three bytes at
+                // a time; a skipped character sends its group below.
+                size_t groups = size_t(end - p) / 4;
+                size_t room = (kStageBufferSize - writer.length) / 3;
+                if (room == 0) {
+                    FlushBlockWriter(&writer);
+                    room = kStageBufferSize / 3;
+                }
+                if (groups > room)
+                    groups = room;
+                unsigned char *out = writer.bytes + writer.length;
+                const unsigned char *stop = p + groups * 4;
+                while (p != stop) {
+                    unsigned w = charClass[p[0]];
+                    unsigned x = charClass[p[1]];
+                    unsigned y = charClass[p[2]];
+                    unsigned z = charClass[p[3]];
+                    if ((w | x | y | z) & kSkippedClass)
+                        break;
+                    unsigned v = (w << 18) | (x << 12) | (y << 6) | z;
+                    out[0] = (unsigned char)(v >> 16);
+                    out[1] = (unsigned char)(v >> 8);
+                    out[2] = (unsigned char)v;
+                    out += 3;
+                    p += 4;
+                }
+                writer.length = size_t(out - writer.bytes);
+                if (p == end)
+                    break;
+            }
+            // One character at a time.
+            unsigned value = charClass[*p++];
+            if (value & kSkippedClass)
                 continue;
-            bits = (bits << 6) | BinHexValue[c];
+            bits = (bits << 6) | value;
             if (++filled == 4) {
                 if (writer.length + 3 > kStageBufferSize)
                     FlushBlockWriter(&writer);
@@ -145,6 +188,16 @@ int DecodeTextStage(FILE *input, FILE *output)
         }
         reader.position = reader.length;
     }
-    // An incomplete last group writes nothing.
+    // Encoders end the text with a short group when the stream is not a
+    // multiple of three bytes: two characters carry one whole byte, three
+    // carry two. Those bytes are real (often the end of the resource fork,
+    // when a run reaches into its CRC), so they are written; a lone
+    // character carries no whole byte.
+    if (filled == 2)
+        PutByte(&writer, (unsigned char)(bits >> 4));
+    if (filled == 3) {
+        PutByte(&writer, (unsigned char)(bits >> 10));
+        PutByte(&writer, (unsigned char)(bits >> 2));
+    }
     return FlushBlockWriter(&writer) < 0 ? -1 : 1;
 }
