@@ -12,10 +12,12 @@
 #                                    res), NAME less its short extension, the
 #                                    mark, then EXT
 #   helper.pl decode HQX BQX BIX     reference intermediates: the 6-bit text
-#                                    after the first line as bytes (BQX), and
+#                                    after the first line as bytes (BQX; a
+#                                    short last group gives its whole bytes),
+#                                    and
 #                                    those bytes with their 0x90 runs
 #                                    expanded (BIX)
-#   helper.pl macbinary BIN UTF8NAME TYPECREA DATA RSRC
+#   helper.pl macbinary BIN UTF8NAME TYPECREA DATA RSRC [DLEN RLEN]
 #                                    checks a MacBinary I file byte by byte;
 #                                    prints what differs, exits 1 then
 #   helper.pl slice FILE OFFSET LENGTH OUT    copy part of a file
@@ -111,10 +113,17 @@ if ($cmd eq 'gen') {
     $text =~ tr/!-,\-012345689@A-NP-VX-[`a-fh-mp-r/\x00-\x3f/;
     my @v = unpack('C*', $text);
     my $raw = '';
-    for (my $i = 0; $i + 4 <= @v; $i += 4) {
+    my $i = 0;
+    for (; $i + 4 <= @v; $i += 4) {
         my $n = ($v[$i] << 18) | ($v[$i + 1] << 12) | ($v[$i + 2] << 6) | $v[$i + 3];
         $raw .= pack('C3', $n >> 16, ($n >> 8) & 255, $n & 255);
     }
+    # A short last group gives the bytes whose 8 bits it holds whole: one
+    # for two characters, two for three (encoders that don't pad, such as
+    # macutils' binhex, end their text so).
+    my @last = (@v[$i .. $#v], 0, 0, 0, 0);
+    my $n = ($last[0] << 18) | ($last[1] << 12) | ($last[2] << 6) | $last[3];
+    $raw .= substr(pack('C3', $n >> 16, ($n >> 8) & 255, $n & 255), 0, (@v - $i) * 6 / 8);
     spew($bqx, $raw);
     # 0x90 N repeats the byte before the marker N-1 more times; 0x90 0 is a
     # literal 0x90; after any marker the byte to repeat is 0x90.
@@ -132,13 +141,16 @@ if ($cmd eq 'gen') {
     }
     spew($bix, $out);
 } elsif ($cmd eq 'macbinary') {
-    my ($bin, $name, $tc, $dpath, $rpath) = @ARGV;
+    my ($bin, $name, $tc, $dpath, $rpath, $dlen, $rlen) = @ARGV;
     my $mac = encode('MacRoman', utf8_arg($name), Encode::FB_CROAK);
     my ($d, $r) = (slurp($dpath), slurp($rpath));
+    # The lengths of the header, when the forks given are cut short.
+    $dlen //= length $d;
+    $rlen //= length $r;
     my $head = "\0" . pack('C', length $mac) . pack('a63', $mac) . pack('a8', $tc) . "\0" x 10
-        . pack('N N', length $d, length $r) . "\0" x 37;
+        . pack('N N', $dlen, $rlen) . "\0" x 37;
     my $want = $head . $d;
-    $want .= "\0" x ((128 - length($d) % 128) % 128) . $r if length $r;
+    $want .= "\0" x ((128 - $dlen % 128) % 128) . $r if $rlen;
     my $got = slurp($bin);
     if ($got ne $want) {
         my $i = 0;
