@@ -91,7 +91,7 @@ char *TranslateChars(char *destination, const char *source, const unsigned char 
 // is created in the current directory: characters Windows refuses
 // (\ / : * ? " < > | and bytes below 0x20) become '_'; a name of dots and
 // blanks only, an empty name and a reserved device name (CON, PRN, AUX, NUL,
-// COM1-9, LPT1-9, alone or before a dot) get a leading '_'.
+// COM1-9, LPT1-9, alone or before a dot; CONIN$, CONOUT$) get a leading '_'.
 // Returns: 0, or -1 when the result would not fit capacity bytes.
 int MakeSafeFileName(const char *name, char *out, int capacity);
 

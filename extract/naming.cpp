@@ -18,6 +18,11 @@ inline char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
+inline char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
 inline bool IsComponentSeparator(char c)
 {
     return c == '\\' || c == '/';
@@ -40,9 +45,31 @@ long ExtensionDot(const char *s)
     return -1;
 }
 
+// The console's own names, reserved only as whole names (trailing dots and
+// blanks aside).
+bool IsConsoleName(const char *name)
+{
+    static const char *const kConsoles[] = {"CONIN$", "CONOUT$"};
+    size_t length = strlen(name);
+    while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '.'))
+        length--;
+    for (const char *console : kConsoles) {
+        if (strlen(console) != length)
+            continue;
+        size_t i = 0;
+        while (i < length && UpperAscii(name[i]) == console[i])
+            i++;
+        if (i == length)
+            return true;
+    }
+    return false;
+}
+
 bool IsReservedDeviceName(const char *name)
 {
     static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    if (IsConsoleName(name))
+        return true;
     // The device part ends at the first dot; blanks before it don't count.
     size_t length = strcspn(name, ".");
     while (length > 0 && name[length - 1] == ' ')
@@ -59,8 +86,11 @@ bool IsReservedDeviceName(const char *name)
                 return true;
         return false;
     }
+    // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1, 2
+    // and 3 of code page 1252, which Windows takes for digits here.
+    unsigned char digit = (unsigned char)base[3];
     return (strncmp(base, "COM", 3) == 0 || strncmp(base, "LPT", 3) == 0) &&
-           base[3] >= '1' && base[3] <= '9';
+           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 }  // namespace

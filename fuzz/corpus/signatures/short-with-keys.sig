@@ -1,0 +1,7 @@
+PDF,PDF CARO
+# comment
+
+HTML,TEXTMOSS,page
+,GIFF
+JP,JP
+PDF CAROTEXTxxxxGIFFogle
