@@ -1,0 +1,33 @@
+// The About box (dialog 129), opened from the main window's system menu.
+#include "app/about_box_res.h"
+#include "app/app_res.h"
+#include "app/shell.h"
+
+static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        CentreWindow(dialog, MainWindow());
+        return TRUE;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (id == IDC_ABOUT_OK || id == IDOK || id == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+void ShowAboutBox(HWND owner)
+{
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT_BOX), owner, AboutBoxProc, 0);
+}

@@ -1,0 +1,240 @@
+// The main window (dialog 128): the file list, the information panel, the
+// two radio choices that make the conversion mode, and the batch of
+// conversions.
+#include <cstring>
+
+#include "app/app_res.h"
+#include "app/main_window_res.h"
+#include "app/shell.h"
+
+static const char kChooserTitle[] = "Sélection des fichiers BinHex/MacBinary";
+static const char kChooserFilters[] =
+    "Fichiers BinHex [*.hqx]\0*.hqx\0"
+    "Fichiers MacBinary[*.bin]\0*.bin\0"
+    "Tous fichiers[*.*]\0*.*\0";
+static const char kAboutItem[] = "A propos de Quillon";
+static const char kHelpItem[] = "Aide à l'utilisation";
+
+// At most this many selected entries are converted by one "Conversion".
+static const int kBatchLimit = 32;
+
+// The window's state, kept in DWLP_USER for the dialog's lifetime.
+struct MainWindowState {
+    // The folder of a several-file choice with one backslash appended;
+    // "" after a one-file choice (the entry then holds the full path).
+    char selectionDirectory[kPathCapacity];
+    char chooserResult[kChooserBufferSize];
+};
+
+static MainWindowState *StateOf(HWND window)
+{
+    return reinterpret_cast<MainWindowState *>(GetWindowLongPtrA(window, DWLP_USER));
+}
+
+// Forms the entry path of list entry index into path (kPathCapacity bytes).
+// Returns: 0, or -1 when the entry is absent or the path doesn't fit.
+static int GetEntryPath(HWND window, int index, char *path)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, WPARAM(index), 0);
+    if (length == LB_ERR || length >= kPathCapacity)
+        return -1;
+    char entry[kPathCapacity];
+    SendMessageA(list, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(entry));
+    if (CopyText(path, StateOf(window)->selectionDirectory, kPathCapacity) < 0
+        || AppendText(path, entry, kPathCapacity) < 0)
+        return -1;
+    return 0;
+}
+
+static void ShowEntryInfo(HWND window, int index)
+{
+    char path[kPathCapacity];
+    if (GetEntryPath(window, index, path) == 0)
+        ShowFileInfo(path, GetDlgItem(window, IDC_INFO_PANEL));
+}
+
+static INT_PTR OnMainInit(HWND window, MainWindowState *state)
+{
+    MainWindowHandle = window;
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    CentreWindow(window, nullptr);
+    HMENU systemMenu = GetSystemMenu(window, FALSE);
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, kAboutItem);
+    AppendMenuA(systemMenu, MF_STRING, IDM_HELP, kHelpItem);
+    HICON icon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_APP));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    EnableWindow(GetDlgItem(window, IDC_CONVERT), FALSE);
+    CheckRadioButton(window, IDC_EXTRACT, IDC_MACBINARY, IDC_EXTRACT);
+    CheckRadioButton(window, IDC_DATA_ONLY, IDC_BOTH_FORKS, IDC_DATA_ONLY);
+    return TRUE;
+}
+
+// Adds the entries of a confirmed choice to the (emptied) list. Entries
+// whose entry path would not fit kPathCapacity are left out.
+static void FillFileList(HWND window, MainWindowState *state)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    const char *first = state->chooserResult;
+    const char *next = first + strlen(first) + 1;
+    if (*next == '\0') {
+        state->selectionDirectory[0] = '\0';
+        if (strlen(first) < size_t(kPathCapacity))
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(first));
+        return;
+    }
+    if (CopyText(state->selectionDirectory, first, kPathCapacity) < 0
+        || AppendText(state->selectionDirectory, "\\", kPathCapacity) < 0)
+        state->selectionDirectory[0] = '\0';
+    size_t directoryLength = strlen(state->selectionDirectory);
+    for (; *next != '\0'; next += strlen(next) + 1) {
+        if (directoryLength != 0 && directoryLength + strlen(next) < size_t(kPathCapacity))
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(next));
+    }
+}
+
+static void OnBrowse(HWND window)
+{
+    MainWindowState *state = StateOf(window);
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    HWND convert = GetDlgItem(window, IDC_CONVERT);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    // The chooser may fill kChooserCapacity bytes; the rest of the buffer
+    // stays zero, so the list of names always ends.
+    memset(state->chooserResult, 0, sizeof state->chooserResult);
+    if (!ChooseFiles(window, state->chooserResult, kChooserTitle, kChooserFilters)) {
+        EnableWindow(convert, FALSE);
+        return;
+    }
+    EnableWindow(convert, TRUE);
+    FillFileList(window, state);
+    SendMessageA(list, LB_SETSEL, TRUE, 0);
+    ShowEntryInfo(window, 0);
+}
+
+static void OnSelectionChange(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    if (SendMessageA(list, LB_GETSELCOUNT, 0, 0) != 1)
+        return;
+    int index = 0;
+    SendMessageA(list, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index));
+    ShowEntryInfo(window, index);
+}
+
+// The top-level choice (extract or MacBinary) and the extraction sub-option
+// are independent; a click on a sub-option also chooses extraction.
+static void OnModeClick(HWND window, int id)
+{
+    if (id == IDC_MACBINARY) {
+        CheckRadioButton(window, IDC_EXTRACT, IDC_MACBINARY, IDC_MACBINARY);
+        return;
+    }
+    CheckRadioButton(window, IDC_EXTRACT, IDC_MACBINARY, IDC_EXTRACT);
+    if (id != IDC_EXTRACT)
+        CheckRadioButton(window, IDC_DATA_ONLY, IDC_BOTH_FORKS, id);
+}
+
+static int ReadConversionMode(HWND window)
+{
+    if (IsDlgButtonChecked(window, IDC_EXTRACT) != BST_CHECKED)
+        return kModeMacBinary;
+    if (IsDlgButtonChecked(window, IDC_RESOURCE_ONLY) == BST_CHECKED)
+        return kModeResource;
+    if (IsDlgButtonChecked(window, IDC_BOTH_FORKS) == BST_CHECKED)
+        return kModeBoth;
+    return kModeData;
+}
+
+static void OnConvert(HWND window)
+{
+    int mode = ReadConversionMode(window);
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    int selected[kBatchLimit];
+    LRESULT count = SendMessageA(GetDlgItem(window, IDC_FILE_LIST), LB_GETSELITEMS,
+                                 kBatchLimit, reinterpret_cast<LPARAM>(selected));
+    for (int i = 0; i < count; ++i) {
+        char path[kPathCapacity];
+        if (GetEntryPath(window, selected[i], path) == 0)
+            ConvertFile(path, mode);
+    }
+    SetCursor(previous);
+}
+
+static void OnHelp(HWND window)
+{
+    char helpFile[kPathCapacity];
+    GetHelpFilePath(helpFile);
+    WinHelpA(window, helpFile, HELP_CONTENTS, 0);
+}
+
+static INT_PTR OnMainCommand(HWND window, WPARAM wParam)
+{
+    int id = LOWORD(wParam);
+    int code = HIWORD(wParam);
+    switch (id) {
+    case IDC_BROWSE:
+        OnBrowse(window);
+        return TRUE;
+    case IDC_CONVERT:
+        OnConvert(window);
+        return TRUE;
+    case IDC_QUIT:
+        EndDialog(window, 0);
+        return TRUE;
+    case IDC_FILE_LIST:
+        if (code == LBN_SELCHANGE)
+            OnSelectionChange(window);
+        return TRUE;
+    case IDC_EXTRACT:
+    case IDC_MACBINARY:
+    case IDC_DATA_ONLY:
+    case IDC_RESOURCE_ONLY:
+    case IDC_BOTH_FORKS:
+        if (code == BN_CLICKED)
+            OnModeClick(window, id);
+        return TRUE;
+    }
+    return FALSE;  // IDCANCEL (Escape) included: it doesn't close the window
+}
+
+static INT_PTR OnMainSysCommand(HWND window, WPARAM wParam)
+{
+    switch (wParam & 0xFFF0) {
+    case IDM_ABOUT:
+        ShowAboutBox(window);
+        return TRUE;
+    case IDM_HELP:
+        OnHelp(window);
+        return TRUE;
+    case SC_CLOSE:
+        EndDialog(window, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+static INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnMainInit(window, reinterpret_cast<MainWindowState *>(lParam));
+    case WM_COMMAND:
+        return OnMainCommand(window, wParam);
+    case WM_SYSCOMMAND:
+        return OnMainSysCommand(window, wParam);
+    case WM_DESTROY:
+        EndDialog(window, 0);
+        PostQuitMessage(0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void RunMainWindow()
+{
+    static MainWindowState state;  // about 2.3 KB: kept off the stack
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr,
+                    MainWindowProc, reinterpret_cast<LPARAM>(&state));
+}

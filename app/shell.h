@@ -1,0 +1,76 @@
+// Application shell: the program-wide handles and the dialogs of the Windows
+// front end. Everything here runs on the one user-interface thread.
+//
+// Declared by the core (extract/convert.h) and used here: SignaturesFilePath,
+// AppTitle, MainWindowHandle, ShowMessage.
+#ifndef QUILLON_APP_SHELL_H
+#define QUILLON_APP_SHELL_H
+
+#include <windows.h>
+
+#include "extract/convert.h"
+
+// The program's module instance, kept at entry; dialog templates and icon
+// 100 are loaded from it.
+extern HINSTANCE AppInstance;
+
+// MainWindowHandle (declared by the core as WindowHandle) holds the main
+// window's HWND from the first step of its initialisation on; null before.
+inline HWND MainWindow() { return static_cast<HWND>(MainWindowHandle); }
+
+// ------------------------------------------------------------- settings
+
+// Opens HKEY_LOCAL_MACHINE\Software\Marrowby\Quillon\<subkey> for reading
+// and writing, creating it when absent. disposition receives
+// REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
+// Returns: the key (the caller closes it), or null when it can't be opened.
+HKEY OpenSettingsKey(const char *subkey, DWORD *disposition);
+
+// Settles SignaturesFilePath from the registry at start-up, offering the
+// signatures-file chooser on a first start (or when the stored path is an
+// empty string) and storing the chosen file's full path.
+void LoadSignaturesPath();
+
+// ------------------------------------------------------------- dialogs
+
+// Runs the main window (dialog 128) modally until the user closes it.
+void RunMainWindow();
+
+// Runs the About box (dialog 129) over owner.
+void ShowAboutBox(HWND owner);
+
+// Lets the user pick a "*.sig" file of the current directory (dialog 130).
+// name (kPathCapacity bytes) receives the bare name, or "" when nothing was
+// chosen. Returns: the dialog's end value (the chosen entry's index, 1 when
+// the only candidate was taken without asking, 0 when nothing was chosen).
+int ChooseSignaturesFile(char *name, HWND owner);
+
+// Runs the platform's Open dialog (Explorer style, several files) with the
+// given title and filter list. buffer (kChooserBufferSize bytes, first byte
+// zero) receives either "path\0\0" or "folder\0name\0name\0...\0".
+// Returns: true when the user confirmed a choice that fits the buffer.
+const int kChooserCapacity = 1024;       // what the Open dialog may fill
+const int kChooserBufferSize = 2048;     // what the caller provides
+bool ChooseFiles(HWND owner, char *buffer, const char *title, const char *filters);
+
+// Moves window so that it is centred over reference (or the screen when
+// reference is null), then pulled back onto the screen once.
+void CentreWindow(HWND window, HWND reference);
+
+// Fills the information panel with the details of the file at path.
+// Returns: 0 with the details, -1 with the message for a non-BinHex file.
+int ShowFileInfo(const char *path, HWND panel);
+
+// Builds the help file path: the program's own path with everything after
+// its last '.' replaced by "HLP". path has kPathCapacity bytes.
+void GetHelpFilePath(char *path);
+
+// Copies source into destination (capacity bytes).
+// Returns: 0, or -1 when it didn't fit (destination is then "").
+int CopyText(char *destination, const char *source, int capacity);
+
+// Appends source to destination (capacity bytes in all).
+// Returns: 0, or -1 when it didn't fit (destination is then unchanged).
+int AppendText(char *destination, const char *source, int capacity);
+
+#endif
