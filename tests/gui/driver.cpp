@@ -16,7 +16,10 @@
 // literals compare byte for byte with the program's ANSI texts.
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -1047,6 +1050,41 @@ static void MainWindowLayout()
     CloseMainAndExpectZero(main, false);
 }
 
+// The height the platform gives the same Open dialog request without the
+// program's trimming hook: measured on a dialog of our own, at the moment
+// the program's hook acts (CDN_INITDONE), and cancelled at once.
+static int NaturalOpenHeight = -1;
+
+static UINT_PTR CALLBACK MeasuringHook(HWND hookWindow, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message == WM_NOTIFY
+        && reinterpret_cast<const OFNOTIFYA *>(lParam)->hdr.code == UINT(CDN_INITDONE)) {
+        RECT rect = WindowRect(GetParent(hookWindow));
+        NaturalOpenHeight = rect.bottom - rect.top;
+        PostMessageA(GetParent(hookWindow), WM_COMMAND, IDCANCEL, 0);
+    }
+    return message == WM_NOTIFY ? 1 : 0;
+}
+
+static int MeasureNaturalOpenHeight()
+{
+    char buffer[1024] = "";
+    OPENFILENAMEA request;
+    memset(&request, 0, sizeof request);
+    request.lStructSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+    request.lpstrFilter = "Tous fichiers[*.*]\0*.*\0";
+    request.nFilterIndex = 1;
+    request.lpstrFile = buffer;
+    request.nMaxFile = sizeof buffer;
+    request.lpstrTitle = "measure";
+    request.lpstrInitialDir = "C:\\";
+    request.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK;
+    request.lpfnHook = MeasuringHook;
+    NaturalOpenHeight = -1;
+    GetOpenFileNameA(&request);
+    return NaturalOpenHeight;
+}
+
 static void BrowseOneAndSeveral()
 {
     HWND main = StartWithSignatures();
@@ -1059,6 +1097,10 @@ static void BrowseOneAndSeveral()
     HWND open = WaitForAppWindow(kOpenTitle, main, false);
     CHECK(open != nullptr, "the Open dialog did not appear");
     CHECK(IsCentred(open, main), "the Open dialog is not centred over the main window");
+    RECT openRect = WindowRect(open);
+    int natural = MeasureNaturalOpenHeight();
+    CHECK(natural > 100 && openRect.bottom - openRect.top == natural - 23,
+          "the Open dialog is %ld pixels high; untrimmed it is %d", openRect.bottom - openRect.top, natural);
     PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
     CHECK(WaitGone(open), "the Open dialog did not close on cancel");
     std::string problem = Browse(main, "C:\\q\\in\\a.hqx");
@@ -1185,7 +1227,7 @@ static void ConversionModes()
         Click(main, kConvert);
         for (const Output &output : mode.outputs) {
             std::string path = std::string("C:\\q\\in\\") + output.name;
-            CHECK(WaitForFile(path, output.bytes), "%s is missing or wrong", Utf8(path).c_str());
+            CHECK(WaitForFile(path, output.bytes), "%s is missing or wrong", path.c_str());
         }
         CHECK(WaitUntil([&] { return Responsive(main); }), "the window does not answer after the batch");
     }
@@ -1340,6 +1382,8 @@ static void HelpCommand()
 {
     HWND main = StartWithSignatures();
     CHECK(main != nullptr, "no main window");
+    // (Menus of another process can't be read under Wine: the items'
+    // texts are not checked here, their commands are.)
     HelpRequests.clear();
     SysCommand(main, 1280);
     CHECK(WaitUntil([] { return !HelpRequests.empty(); }), "no help request");
@@ -1378,7 +1422,7 @@ static const Scenario kScenarios[] = {
     {"messages", "empty forks: messages, Escape ignored, OK/Enter/close", EmptyForkMessages},
     {"messages", "open failure ends with status 1", FatalOpenFailure},
     {"messages", "About box: Escape, OK and close box", AboutBox},
-    {"messages", "help command opens the help file's contents", HelpCommand},
+    {"messages", "system menu: help opens the help file's contents", HelpCommand},
 };
 
 int main(int argc, char **argv)
