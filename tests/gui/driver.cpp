@@ -964,6 +964,11 @@ static const ControlSpec kMainControls[] = {
     {263, "Static", "", WS_BORDER, 144, 5, 115, 39},
 };
 
+static INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
 // Dialog units to pixels for the main window's font, measured on a hidden
 // copy of the same template loaded from the program file.
 static bool MainDialogUnits(RECT *rect)
@@ -971,8 +976,7 @@ static bool MainDialogUnits(RECT *rect)
     HMODULE module = LoadLibraryExA(ExePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)
         return false;
-    HWND copy = CreateDialogParamA(module, MAKEINTRESOURCEA(128), nullptr,
-                                   [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND copy = CreateDialogParamA(module, MAKEINTRESOURCEA(128), nullptr, InertDialogProc, 0);
     bool ok = copy != nullptr && MapDialogRect(copy, rect);
     if (copy != nullptr)
         DestroyWindow(copy);
