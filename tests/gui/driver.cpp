@@ -1127,6 +1127,7 @@ static void BrowseOneAndSeveral()
     CHECK_TEXT(selected, std::string("0"));
     panel = TextOf(GetDlgItem(main, kPanel));
     CHECK_TEXT(panel, PanelText(kReadMe, "Read Me"));
+    CHECK(Screenshot(main, "main-window-in-use"), "screenshot failed");
     // The panel follows a single selection (through SelectionDirectory).
     SelectEntries(main, kFileList, {2});
     CHECK(WaitUntil([&] { return TextOf(GetDlgItem(main, kPanel)) == PanelText(kPhoto, "Café photo"); }),
