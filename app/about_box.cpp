@@ -11,7 +11,7 @@ static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, L
         return TRUE;
     case WM_COMMAND: {
         int id = LOWORD(wParam);
-        if (id == IDC_ABOUT_OK || id == IDOK || id == IDCANCEL) {
+        if (id == IDC_ABOUT_OK || id == IDCANCEL) {  // OK, Enter or Escape
             EndDialog(dialog, 0);
             return TRUE;
         }
