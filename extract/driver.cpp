@@ -18,6 +18,8 @@ const char kNoResources[] = "Le fichier %s ne contient pas de ressources.";
 const char kNotBinHex[] = "Le fichier %s n'est pas un fichier BinHex correct.";
 const char kWouldReplace[] =
     "Le fichier %s n'est pas cr\xE9\xE9 : il remplacerait le fichier \xE0 convertir.";
+const char kWouldReplaceSignatures[] =
+    "Le fichier %s n'est pas cr\xE9\xE9 : il remplacerait le fichier des signatures.";
 const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
 const char kCannotCreate[] = "Le fichier %s ne peut pas \xEAtre cr\xE9\xE9.";
 const char kCannotOpen[] = "Le fichier %s ne peut pas \xEAtre ouvert.";
@@ -83,6 +85,13 @@ bool DerivePath(char *destination, const char *source, const char *extension, co
     return true;
 }
 
+// Returns: true when path names the signatures file, which the program
+// only reads: an output named like it must not replace it.
+bool IsSignaturesFile(const char *path)
+{
+    return SignaturesFilePath[0] != 0 && SameFile(path, SignaturesFilePath);
+}
+
 // Flushes and closes a stream that was written. Returns: true when every
 // byte reached the file; false after a message naming it.
 bool CloseWritten(FILE *stream, bool writeOk, const char *nativePath)
@@ -136,6 +145,10 @@ bool ExtractFork(Conversion *c, const char *name, uint64_t offset, uint32_t leng
         Report(kWouldReplace, native);
         return false;
     }
+    if (IsSignaturesFile(native)) {
+        Report(kWouldReplaceSignatures, native);
+        return false;
+    }
     FILE *output = fopen(native, "w+b");
     if (output == nullptr) {
         Report(kCannotCreate, native);
@@ -187,6 +200,10 @@ void WriteMacBinaryFile(Conversion *c)
     }
     if (SameFile(bin, c->input)) {
         Report(kWouldReplace, bin);
+        return;
+    }
+    if (IsSignaturesFile(bin)) {
+        Report(kWouldReplaceSignatures, bin);
         return;
     }
     FILE *output = fopen(bin, "w+b");
@@ -244,6 +261,10 @@ void ConvertFile(const char *path, int mode)
         clash = path;
     if (clash != nullptr) {
         Report(kWouldReplace, clash);
+        return;
+    }
+    if (IsSignaturesFile(c.bqx) || IsSignaturesFile(c.bix)) {
+        Report(kWouldReplaceSignatures, IsSignaturesFile(c.bqx) ? c.bqx : c.bix);
         return;
     }
 

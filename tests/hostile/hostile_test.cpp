@@ -897,6 +897,37 @@ void AddLongLineAndSignatureRows(std::vector<Case> *rows)
         associations += "JPG,JPEGabcd,";
     signatureRow("OneLongLineOfAssociations", jpegHqx, associations + "\r\n", "photo.jpg", data);
 
+    // A Macintosh name that, with the extension the table gives, is the
+    // name of the signatures file itself in the current folder: the table
+    // is an input too, and stays as it is.
+    {
+        MacFile named = ReadMe();
+        named.name = "q";
+        std::string hqx = EncodeBinHex(named);
+        Case c;
+        c.name = "SignaturesFileNamedLikeTheFork";
+        c.prepare = [hqx](const Sandbox &box) {
+            box.Write("in/f.hqx", hqx);
+            box.Write("cwd/q.sig", "SIG,TEXTttxt\r\n");
+        };
+        c.args = {"-m", "2", "-s", "q.sig", kIn};
+        c.status = 0;
+        c.err = "Le fichier q.sig n'est pas créé : il remplacerait le fichier des signatures.\n";
+        Intermediates(&c.made, "in", "f");
+        rows->push_back(c);
+
+        Case beside;
+        beside.name = "SignaturesFileNamedLikeAnIntermediate";
+        beside.prepare = [hqx](const Sandbox &box) {
+            box.Write("in/f.hqx", hqx);
+            box.Write("in/f.bix", "SIG,TEXTttxt\r\n");
+        };
+        beside.args = {"-s", "../in/f.bix", kIn};
+        beside.status = 0;
+        beside.err = "Le fichier ../in/f.bix n'est pas créé : il remplacerait le fichier des signatures.\n";
+        rows->push_back(beside);
+    }
+
     // No table at all: a signatures file that cannot be read, or no file.
     const struct {
         const char *what;
@@ -1046,7 +1077,7 @@ protected:
     std::string captureFolder;
 };
 
-TEST_P(Hostile, NeverCrashesNorWritesOutsideItsFoldersNorAltersAnInput)
+TEST_P(Hostile, StaysSafe)
 {
     const Case &c = GetParam();
     if (c.medium == Medium::TmpfsIn || c.medium == Medium::TmpfsCwd) {
