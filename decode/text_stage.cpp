@@ -37,6 +37,10 @@ const int kColon = 0x3A;
 // which otherwise hold 0 to 63.
 const unsigned kSkippedClass = 0x80;
 
+// The same mark in the table of character pairs, whose values hold 12 bits.
+const unsigned kSkippedPair = 0x8000;
+const unsigned kPairTableSize = 65536;
+
 inline bool IsSkipped(int c)
 {
     return c == kCR || c == kLF || c == kColon;
@@ -128,6 +132,21 @@ int DecodeTextStage(FILE *input, FILE *output)
     for (int c = 0; c < 256; c++)
         charClass[c] = IsSkipped(c) ? kSkippedClass : BinHexValue[c];
 
+    // The twelve bits of two characters at once, indexed by the first plus
+    // 256 times the second, or kSkippedPair when either is skipped. Built
+    // at the first call; it only ever holds these constants.
+    static uint16_t pairValue[kPairTableSize];
+    static bool pairValueBuilt = false;
+    if (!pairValueBuilt) {
+        for (unsigned i = 0; i < kPairTableSize; i++) {
+            unsigned first = charClass[i & 0xFF];
+            unsigned second = charClass[i >> 8];
+            pairValue[i] = ((first | second) & kSkippedClass) ? uint16_t(kSkippedPair)
+                                                               : uint16_t((first << 6) | second);
+        }
+        pairValueBuilt = true;
+    }
+
     // Six bits per significant character; every fourth one completes 24 bits.
     unsigned long bits = 0;
     int filled = 0;
@@ -152,13 +171,11 @@ int DecodeTextStage(FILE *input, FILE *output)
                 unsigned char *out = writer.bytes + writer.length;
                 const unsigned char *stop = p + groups * 4;
                 while (p != stop) {
-                    unsigned w = charClass[p[0]];
-                    unsigned x = charClass[p[1]];
-                    unsigned y = charClass[p[2]];
-                    unsigned z = charClass[p[3]];
-                    if ((w | x | y | z) & kSkippedClass)
+                    unsigned high = pairValue[p[0] | (p[1] << 8)];
+                    unsigned low = pairValue[p[2] | (p[3] << 8)];
+                    if ((high | low) & kSkippedPair)
                         break;
-                    unsigned v = (w << 18) | (x << 12) | (y << 6) | z;
+                    unsigned v = (high << 12) | low;
                     out[0] = (unsigned char)(v >> 16);
                     out[1] = (unsigned char)(v >> 8);
                     out[2] = (unsigned char)v;
