@@ -235,13 +235,13 @@ void Intermediates(std::map<std::string, std::string> *made, const std::string &
     (*made)[folder + "/" + base + ".bix"] = kAnyBytes;
 }
 
-// A row converting one file in/NAME.hqx with the given bytes.
+// A row converting in/f.hqx, which holds hqx, in the given mode, with the
+// signatures file kSignatures when asked; both intermediates expected.
 Case Convert(const std::string &rowName, const std::string &hqx, const std::string &mode,
              bool withSignatures = false)
 {
     Case c;
     c.name = rowName;
-    std::string base = "f";
     c.prepare = [hqx, withSignatures](const Sandbox &box) {
         box.Write("in/f.hqx", hqx);
         if (withSignatures)
@@ -254,7 +254,7 @@ Case Convert(const std::string &rowName, const std::string &hqx, const std::stri
     }
     c.args.push_back("../in/f.hqx");
     c.status = 0;
-    Intermediates(&c.made, "in", base);
+    Intermediates(&c.made, "in", "f");
     return c;
 }
 
