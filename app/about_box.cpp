@@ -18,11 +18,7 @@ static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, L
         return FALSE;
     }
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        return FALSE;
+        return EndOnSystemClose(dialog, wParam);
     }
     return FALSE;
 }

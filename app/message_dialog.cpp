@@ -71,13 +71,17 @@ static INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wPar
     case WM_COMMAND:
         return OnMessageCommand(dialog, wParam);
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        return FALSE;
+        return EndOnSystemClose(dialog, wParam);
     }
     return FALSE;
+}
+
+INT_PTR EndOnSystemClose(HWND dialog, WPARAM command)
+{
+    if ((command & 0xFFF0) != SC_CLOSE)
+        return FALSE;
+    EndDialog(dialog, 0);
+    return TRUE;
 }
 
 int ShowMessage(WindowHandle owner, const char *text, const char *caption)

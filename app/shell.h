@@ -57,6 +57,12 @@ bool ChooseFiles(HWND owner, char *buffer, const char *title, const char *filter
 // reference is null), then pulled back onto the screen once.
 void CentreWindow(HWND window, HWND reference);
 
+// The system Close command of a dialog that only ends on it: low four bits
+// cleared, then compared with SC_CLOSE.
+// Returns: TRUE when it ended the dialog with 0, FALSE for other commands
+// (default handling).
+INT_PTR EndOnSystemClose(HWND dialog, WPARAM command);
+
 // Fills the information panel with the details of the file at path.
 // Returns: 0 with the details, -1 with the message for a non-BinHex file.
 int ShowFileInfo(const char *path, HWND panel);

@@ -123,11 +123,7 @@ static INT_PTR CALLBACK SignatureChooserProc(HWND dialog, UINT message, WPARAM w
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, -1);
         return -1;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        return FALSE;
+        return EndOnSystemClose(dialog, wParam);
     }
     return FALSE;
 }
