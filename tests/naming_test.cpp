@@ -130,6 +130,8 @@ TEST(MakeSafeFileName, NeverLeavesTheFolderOrNamesADevice)
         {"PRN ", "_PRN "},
         {"COM1", "_COM1"},
         {"lpt9.doc", "_lpt9.doc"},
+        {"CONIN$", "_CONIN$"},
+        {"conout$.txt", "_conout$.txt"},
         {"COM0", "COM0"},
         {"CONSOLE", "CONSOLE"},
         {"CON2", "CON2"},
