@@ -189,6 +189,24 @@ push @out, '## Targets', '';
 push @out, '| Target | Verdict | Figures (medians) |', '|---|---|---|';
 push @out, "| $_->[1] | $_->[0] | $_->[2] |" for @verdicts;
 push @out, '';
+# Where the time of -m 4 goes beyond the limit, from the same run.
+if (grep { $_->[0] ne 'met' && $_->[1] =~ /^mode 4/ } @verdicts) {
+    push @out, '## Mode 4 and the copy limit', '';
+    push @out, 'The limit only writes; Quillon also reads its two intermediate files back (the design runs the stages file to file) and decodes. Medians from this run:', '';
+    push @out, '| File | -m 4 | limit | limit + reading back | left for decoding within 1.5× | decoding (user time of the stages alone: text + run-length + copy) |';
+    push @out, '|---|---:|---:|---:|---:|---:|';
+    for my $base (@top) {
+        my ($m, $l, $lr) = (med($base, 'q4'), med($base, 'limit4'), med($base, 'limit4r'));
+        next unless defined $m && defined $l && defined $lr && $stage{$base}{text};
+        my @u = map { $stage{$base}{$_}{user} } qw(text run-length copy);
+        my $room = 1.5 * $l - $lr;
+        push @out, sprintf('| %s | %s | %s | %s (%.2f×) | %s | %s + %s + %s = %s |', $base, fmt_time($m), fmt_time($l),
+                           fmt_time($lr), $lr / $l, $room > 0 ? fmt_time($room) : 'nothing',
+                           (map { fmt_time($_) } @u), fmt_time($u[0] + $u[1] + $u[2]));
+    }
+    push @out, '', 'Reading back the intermediates costs what the "limit + reading back" column adds to the limit. Within 1.5× of the limit, the decoding would have to fit in the time left after that (1.5 × limit − limit with reading back), on the one thread the program has; the decoding alone (last column, user time, the rest of each stage being its reads and writes) takes more than that. On the *runs* file the run-length stage is the larger part: a step every three bytes or so, each with a branch on whether its byte is a marker that such data makes unpredictable.', '';
+}
+
 push @out, '## Timings', '';
 push @out, "Medians of $info{reps} runs per command. MB/s: MiB of .hqx text per second (for a stage alone: MiB of that stage's input per second). vs fastest peer: the fastest peer's median over this command's (above 1: faster than every peer). vs limit: this command's median over that of the limit for the same job (data fork: -m 1; both forks: -m 3; MacBinary: -m 4). Peak memory: the largest resident set of any run.", '';
 push @out, @table;
