@@ -2,7 +2,7 @@
 # Byte-level helpers of the differential test (run-diff), written apart from
 # the program under test:
 #
-#   helper.pl gen SPEC SEED OUT      make a fork from SPEC (below)
+#   helper.pl gen LAYOUT SEED OUT      make a fork from LAYOUT (below)
 #   helper.pl macname UTF8NAME       the Mac Roman bytes of a name, in hex
 #   helper.pl outname UTF8NAME EXT [MARK]
 #                                    expected fork file name (UTF-8): the name
@@ -22,12 +22,12 @@
 #                                    prints what differs, exits 1 then
 #   helper.pl slice FILE OFFSET LENGTH OUT    copy part of a file
 #
-# SPEC: segments joined by "+", each a letter and a byte count:
+# LAYOUT: segments joined by "+", each a letter and a byte count:
 #   r random bytes, z zero bytes, m 0x90 bytes, a "A" bytes,
 #   t Mac text (CR line ends, Mac Roman accents),
 #   p a pattern that stresses run-length coding: 0x90 next to runs and
 #     counts, runs of 254 to 258 bytes, 0x90 0x00 pairs, ...
-# "-" or an empty SPEC is an empty fork.
+# "-" or an empty LAYOUT is an empty fork.
 use strict;
 use warnings;
 use Encode qw(encode decode);
@@ -50,10 +50,10 @@ sub spew {
 sub utf8_arg { my ($s) = @_; utf8::decode($s); return $s; }
 
 if ($cmd eq 'gen') {
-    my ($spec, $seed, $out) = @ARGV;
+    my ($layout, $seed, $out) = @ARGV;
     srand($seed);
     my $bytes = '';
-    for my $seg (split /\+/, $spec) {
+    for my $seg (split /\+/, $layout) {
         next if $seg eq '-' || $seg eq '';
         my ($kind, $n) = $seg =~ /^([rzmatp])(\d+)$/ or die "helper: bad segment $seg\n";
         my $part = '';

@@ -1002,38 +1002,38 @@ static void MainWindowLayout()
           "client area %ldx%ld, expected %ldx%ld", client.right, client.bottom, size.right, size.bottom);
     // Every control in tab order, with its id, class, text, style and place.
     HWND child = GetWindow(main, GW_CHILD);
-    for (const ControlSpec &spec : kMainControls) {
-        CHECK(child != nullptr, "control %d is missing", spec.id);
+    for (const ControlSpec &want : kMainControls) {
+        CHECK(child != nullptr, "control %d is missing", want.id);
         int id = GetDlgCtrlID(child);
-        CHECK(spec.id == -1 ? (id == -1 || id == 0xFFFF) : id == spec.id,
-              "control id %d where %d was expected", id, spec.id);
+        CHECK(want.id == -1 ? (id == -1 || id == 0xFFFF) : id == want.id,
+              "control id %d where %d was expected", id, want.id);
         std::string className = ClassOf(child);
-        CHECK(_stricmp(className.c_str(), spec.className) == 0, "control %d is a %s", spec.id,
+        CHECK(_stricmp(className.c_str(), want.className) == 0, "control %d is a %s", want.id,
               className.c_str());
-        if (strcmp(spec.className, "ListBox") != 0 && (GetWindowLongA(child, GWL_STYLE) & SS_ICON) != SS_ICON) {
+        if (strcmp(want.className, "ListBox") != 0 && (GetWindowLongA(child, GWL_STYLE) & SS_ICON) != SS_ICON) {
             std::string text = TextOf(child);
-            CHECK_TEXT(text, std::string(spec.text));
+            CHECK_TEXT(text, std::string(want.text));
         }
         DWORD controlStyle = DWORD(GetWindowLongA(child, GWL_STYLE));
         // The dialog manager draws a template's WS_BORDER as a sunken edge.
         if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
             controlStyle |= WS_BORDER;
-        if (spec.className[0] == 'B')  // button kinds are a number, not bits
-            CHECK((controlStyle & 0x0F) == (spec.style & 0x0F) && (controlStyle & spec.style & ~0x0Ful) == (spec.style & ~0x0Ful),
-                  "control %d style %08lX", spec.id, controlStyle);
+        if (want.className[0] == 'B')  // button kinds are a number, not bits
+            CHECK((controlStyle & 0x0F) == (want.style & 0x0F) && (controlStyle & want.style & ~0x0Ful) == (want.style & ~0x0Ful),
+                  "control %d style %08lX", want.id, controlStyle);
         else
-            CHECK((controlStyle & spec.style) == spec.style, "control %d style %08lX", spec.id, controlStyle);
+            CHECK((controlStyle & want.style) == want.style, "control %d style %08lX", want.id, controlStyle);
         // The dialog manager maps the position and the size separately.
-        RECT expected = {spec.x, spec.y, spec.width, spec.height};
+        RECT expected = {want.x, want.y, want.width, want.height};
         MainDialogUnits(&expected);
         expected.right += expected.left;
         expected.bottom += expected.top;
         RECT actual = WindowRect(child);
         MapWindowPoints(nullptr, main, reinterpret_cast<POINT *>(&actual), 2);
-        if (strcmp(spec.className, "Static") != 0 || !(controlStyle & SS_ICON))  // icons take the icon's size
+        if (strcmp(want.className, "Static") != 0 || !(controlStyle & SS_ICON))  // icons take the icon's size
             CHECK(actual.left == expected.left && actual.top == expected.top && actual.right == expected.right
                       && actual.bottom == expected.bottom,
-                  "control %d at %ld,%ld-%ld,%ld, expected %ld,%ld-%ld,%ld", spec.id, actual.left, actual.top,
+                  "control %d at %ld,%ld-%ld,%ld, expected %ld,%ld-%ld,%ld", want.id, actual.left, actual.top,
                   actual.right, actual.bottom, expected.left, expected.top, expected.right, expected.bottom);
         child = GetWindow(child, GW_HWNDNEXT);
     }
