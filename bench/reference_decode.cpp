@@ -17,7 +17,7 @@ unsigned SixBits(int c)
 
 bool Skipped(int c)
 {
-    return c == '\r' || c == '\n' || c == ':';
+    return c == '\r' || c == '\n' || c == ':' || c == ' ' || c == '\t';
 }
 
 void SkipBytes(FILE *in, uint64_t count)

@@ -16,13 +16,36 @@
 extern const char BinHexAlphabet[65];
 
 // Reverse of BinHexAlphabet, indexed by any byte. Bytes outside the alphabet
-// (other than CR, LF and colon, which never reach a group) count as value 0,
+// (other than CR, LF, colon and blanks, which never reach a group) count as
+// value 0,
 // the value of '!': a damaged character costs its own six bits and nothing
 // else, and the output keeps its length.
 extern const unsigned char BinHexValue[256];
 
-// Size of the first line that the text stage discards.
+// Size of the first line that the text stage discards when the file has no
+// identification line.
 const int kTextLineCapacity = 128;
+
+// What the identification line that BinHex encoders write before the
+// encoded text begins with (the version number after it varies).
+extern const char BinHexIdentification[];
+
+// How far into a file the identification line is looked for. Mail headers,
+// notes and tables of contents before it take a few KB; a file without one
+// costs this much extra reading and no more.
+const long kIdentificationSearchLimit = 1L << 20;
+
+// Positions stream (a file, at its start) where the encoded text begins.
+// The first line holding BinHexIdentification within the first
+// kIdentificationSearchLimit bytes, indented or not, after any text and with
+// any line ends, introduces it: the encoded text starts on the line after
+// it, or at the colon when one follows its ')' on the same line (blanks
+// between). Without that line, the first line (up to kTextLineCapacity
+// characters) is read into firstLine, which needs kTextLineCapacity + 2
+// bytes, and skipped.
+// Returns: 1 when the identification line was found (firstLine is then
+// empty), 0 when it was not.
+int FindEncodedText(FILE *stream, char *firstLine);
 
 // Reads one text line into buffer, which must have room for capacity + 2
 // bytes. A line end (CR, LF, CR LF or LF CR) ends the line and is stored;
@@ -32,7 +55,7 @@ const int kTextLineCapacity = 128;
 int ReadTextLine(char *buffer, int capacity, FILE *stream);
 
 // Fills group[0..3] with the next four significant characters, skipping CR,
-// LF and colon.
+// LF, colon and blanks (space and tab: mail programs add them).
 // Returns: 0 when four characters were stored, 1 when the input ended first
 // (the positions not reached keep their earlier content).
 int ReadCharGroup(FILE *stream, unsigned char group[4]);
@@ -40,9 +63,10 @@ int ReadCharGroup(FILE *stream, unsigned char group[4]);
 // Replaces the four characters of group by three decoded bytes and a zero.
 void DecodeCharGroup(unsigned char group[4]);
 
-// The whole text stage: discards the first line (up to 128 characters),
-// then writes three bytes for every four significant characters, and the
-// whole bytes of a short last group (one for two characters, two for three).
+// The whole text stage: skips what comes before the encoded text (see
+// FindEncodedText), then writes three bytes for every four significant
+// characters, and the whole bytes of a short last group (one for two
+// characters, two for three).
 // Returns: 1 when the end of the input was reached, -1 when a write to the
 // output failed (the stage stops there).
 int DecodeTextStage(FILE *input, FILE *output);

@@ -3,11 +3,13 @@
 
 #include "decode/block_io.h"
 
+#include <cstring>
+
 const char BinHexAlphabet[65] =
     "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
 
 // 6-bit value of every byte. Characters outside the alphabet count as 0,
-// the value of '!' (CR, LF and colon never get here: they are skipped).
+// the value of '!' (the skipped characters never get here).
 const unsigned char BinHexValue[256] = {
      0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x00  ................
      0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x10  ................
@@ -27,23 +29,34 @@ const unsigned char BinHexValue[256] = {
      0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xF0  ................
 };
 
+const char BinHexIdentification[] = "(This file must be converted with BinHex";
+
 namespace {
 
 const int kCR = 0x0D;
 const int kLF = 0x0A;
 const int kColon = 0x3A;
+const int kSpace = 0x20;
+const int kTab = 0x09;
 
-// Marks CR, LF and colon in the text stage's table of character values,
-// which otherwise hold 0 to 63.
+// Marks the skipped characters in the text stage's table of character
+// values, which otherwise hold 0 to 63.
 const unsigned kSkippedClass = 0x80;
 
 // The same mark in the table of character pairs, whose values hold 12 bits.
 const unsigned kSkippedPair = 0x8000;
 const unsigned kPairTableSize = 65536;
 
+// The search reads the file in blocks; each block starts with the last
+// bytes of the one before, so that an identification across two blocks is
+// still seen whole.
+const size_t kSearchBlockSize = 65536;
+
+// Characters that take no place in a group: line ends, the colons around
+// the text, and the blanks that mail programs add.
 inline bool IsSkipped(int c)
 {
-    return c == kCR || c == kLF || c == kColon;
+    return c == kCR || c == kLF || c == kColon || c == kSpace || c == kTab;
 }
 
 inline bool IsLineEndPair(int first, int second)
@@ -51,24 +64,68 @@ inline bool IsLineEndPair(int first, int second)
     return (first == kCR && second == kLF) || (first == kLF && second == kCR);
 }
 
-// The text stage's own first-line reader over the block reader: the same
-// steps as ReadTextLine, with the push-back done by not consuming the byte.
-void SkipFirstLine(BlockReader *reader)
+// Returns: the offset from the start of the stream's current position of the
+// first BinHexIdentification within kIdentificationSearchLimit bytes, or -1.
+long FindIdentification(FILE *stream)
 {
-    for (int i = 0; i < kTextLineCapacity; i++) {
-        int c = NextByte(reader);
-        if (c < 0)
-            return;
-        if (c == kCR || c == kLF) {
-            int d = PeekByte(reader);
-            if (d >= 0 && IsLineEndPair(c, d))
-                reader->position++;
-            return;
+    static unsigned char block[kSearchBlockSize];
+    const size_t length = strlen(BinHexIdentification);
+    long blockStart = 0;     // offset of block[0]
+    size_t have = 0;         // bytes in block
+    while (blockStart + long(have) < kIdentificationSearchLimit) {
+        size_t room = kSearchBlockSize - have;
+        long left = kIdentificationSearchLimit - blockStart - long(have);
+        if (long(room) > left)
+            room = size_t(left);
+        size_t got = fread(block + have, 1, room, stream);
+        if (got == 0)
+            return -1;
+        have += got;
+        const unsigned char *p = block;
+        const unsigned char *end = block + have;
+        while ((p = static_cast<const unsigned char *>(memchr(p, '(', size_t(end - p)))) != nullptr) {
+            if (size_t(end - p) < length)
+                break;                  // may continue in the next block
+            if (memcmp(p, BinHexIdentification, length) == 0)
+                return blockStart + long(p - block);
+            p++;
         }
+        size_t keep = have < length - 1 ? have : length - 1;
+        memmove(block, block + have - keep, keep);
+        blockStart += long(have - keep);
+        have = keep;
     }
+    return -1;
 }
 
 }  // namespace
+
+int FindEncodedText(FILE *stream, char *firstLine)
+{
+    firstLine[0] = 0;
+    long start = ftell(stream);
+    long found = start < 0 ? -1 : FindIdentification(stream);
+    if (found < 0) {
+        fseek(stream, start < 0 ? 0 : start, SEEK_SET);
+        ReadTextLine(firstLine, kTextLineCapacity, stream);
+        return 0;
+    }
+    fseek(stream, start + found + long(strlen(BinHexIdentification)), SEEK_SET);
+    // The rest of the line goes, unless a colon follows its ')': the text
+    // then starts there. A line end's partner is skipped like any line end.
+    bool closed = false;
+    for (int c = getc(stream); c != EOF && c != kCR && c != kLF; c = getc(stream)) {
+        if (closed || c != ')')
+            continue;
+        closed = true;
+        do
+            c = getc(stream);
+        while (c == kSpace || c == kTab);
+        if (c == kColon || c == EOF || c == kCR || c == kLF)
+            break;
+    }
+    return 1;
+}
 
 int ReadTextLine(char *buffer, int capacity, FILE *stream)
 {
@@ -122,12 +179,13 @@ int DecodeTextStage(FILE *input, FILE *output)
 {
     static BlockReader reader;
     static BlockWriter writer;
+    char firstLine[kTextLineCapacity + 2];
+    FindEncodedText(input, firstLine);
     OpenBlockReader(&reader, input);
     OpenBlockWriter(&writer, output);
-    SkipFirstLine(&reader);
 
     // The value of every byte as BinHexValue gives it, or kSkippedClass for
-    // the characters that take no place in a group.
+    // the skipped characters.
     unsigned char charClass[256];
     for (int c = 0; c < 256; c++)
         charClass[c] = IsSkipped(c) ? kSkippedClass : BinHexValue[c];

@@ -33,7 +33,7 @@ extern char SignaturesFilePath[kPathCapacity];
 extern SignatureEntry *SignatureTable;
 
 // Fills SignatureTable from SignaturesFilePath; leaves it unchanged when the
-// path is empty or the file cannot be opened with "r+b".
+// path is empty or the file cannot be read.
 void LoadSignatureTable();
 
 // Three passes over the rows in use: whole key, first four characters,
@@ -112,11 +112,18 @@ extern WindowHandle MainWindowHandle;
 int ShowMessage(WindowHandle owner, const char *text, const char *caption);
 extern const char AppTitle[];
 
+// Opens an existing file for reading only ("rb"): the program never writes
+// a file it reads, so read-only files (from a CD-ROM, a share) are read. A
+// folder, which some systems let fopen open, counts as a file that cannot
+// be opened. Returns: the stream (the caller closes it), or null.
+FILE *OpenForReading(const char *path);
+
 // Converts one BinHex file in the given mode: intermediates beside the input
 // (.bqx, .bix, left on disk), fork files in the current directory, the .bin
 // file beside the input. Reports every problem through ShowMessage; when
-// the input or its .bqx file cannot be opened it shows
-// "Erreur \xE0 l'ouverture des fichiers" and ends the process with status 1.
+// the input cannot be read (nothing is then created) or its .bqx file
+// cannot be created it shows "Erreur \xE0 l'ouverture des fichiers" and
+// ends the process with status 1.
 void ConvertFile(const char *path, int mode);
 
 // ------------------------------------------------------- information panel
@@ -126,8 +133,10 @@ void ConvertFile(const char *path, int mode);
 const int kInfoTextCapacity = 1536;
 
 // Builds the panel text for the file at path: name, type/creator and fork
-// lengths, or the one-line message for a file that is not correct BinHex.
-// Reads only the first line and the first groups of the file. The text is
+// lengths, or the one-line message for a file that is not correct BinHex:
+// one without the identification line (FindEncodedText) whose first line
+// does not hold "BinHex" either. Reads no further than the identification
+// search and the first groups of the encoded text. The text is
 // in the platform's text encoding (see ToNativeText).
 // Returns: 0 with the details, -1 with the message.
 int FormatFileInfo(const char *path, char text[kInfoTextCapacity]);

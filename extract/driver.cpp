@@ -216,12 +216,12 @@ void WriteMacBinaryFile(Conversion *c)
     CheckCopy(c, result, closed, bin);
 }
 
-// Runs one stage from the file `from` (reopened with "r+b") into the new
+// Runs one stage from the file `from` (reopened for reading) into the new
 // file `to`. Returns: true when `to` was written whole; false after a
 // message.
 bool RunStage(const char *from, const char *to, int (*stage)(FILE *, FILE *))
 {
-    FILE *input = fopen(from, "r+b");
+    FILE *input = OpenForReading(from);
     if (input == nullptr) {
         Report(kCannotOpen, from);
         return false;
@@ -238,6 +238,20 @@ bool RunStage(const char *from, const char *to, int (*stage)(FILE *, FILE *))
 }
 
 }  // namespace
+
+FILE *OpenForReading(const char *path)
+{
+    FILE *stream = fopen(path, "rb");
+    if (stream == nullptr)
+        return nullptr;
+    getc(stream);
+    if (ferror(stream)) {
+        fclose(stream);
+        return nullptr;
+    }
+    rewind(stream);
+    return stream;
+}
 
 void ConvertFile(const char *path, int mode)
 {
@@ -268,14 +282,13 @@ void ConvertFile(const char *path, int mode)
         return;
     }
 
-    FILE *input = fopen(path, "r+b");
-    FILE *bqx = fopen(c.bqx, "w+b");
-    if (input == nullptr || bqx == nullptr) {
-        // Fatal: the rest of the selection is not converted either.
+    // Fatal: the rest of the selection is not converted either. An input
+    // that cannot be read leaves nothing behind.
+    FILE *input = OpenForReading(path);
+    FILE *bqx = input != nullptr ? fopen(c.bqx, "w+b") : nullptr;
+    if (bqx == nullptr) {
         if (input != nullptr)
             fclose(input);
-        if (bqx != nullptr)
-            fclose(bqx);
         Report(kOpenFailed, "");
         exit(1);
     }
@@ -286,7 +299,7 @@ void ConvertFile(const char *path, int mode)
     if (!RunStage(c.bqx, c.bix, ExpandRunLength))
         return;
 
-    c.expanded = fopen(c.bix, "r+b");
+    c.expanded = OpenForReading(c.bix);
     if (c.expanded == nullptr) {
         Report(kCannotOpen, c.bix);
         return;

@@ -88,12 +88,11 @@ size_t ExpandHeader(PanelDecoder *p, unsigned char expanded[kExpandedCapacity], 
 int FormatFileInfo(const char *path, char text[kInfoTextCapacity])
 {
     ToNativeText(kNotCorrect, text, kInfoTextCapacity);
-    FILE *file = fopen(path, "r+b");
+    FILE *file = OpenForReading(path);
     if (file == nullptr)
         return -1;
-    char line[kTextLineCapacity + 2];
-    ReadTextLine(line, kTextLineCapacity, file);
-    if (strstr(line, "BinHex") == nullptr) {
+    char firstLine[kTextLineCapacity + 2];
+    if (FindEncodedText(file, firstLine) == 0 && strstr(firstLine, "BinHex") == nullptr) {
         fclose(file);
         return -1;
     }

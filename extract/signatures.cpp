@@ -72,7 +72,7 @@ void LoadSignatureTable()
 {
     if (SignaturesFilePath[0] == 0)
         return;
-    FILE *file = fopen(SignaturesFilePath, "r+b");
+    FILE *file = OpenForReading(SignaturesFilePath);
     if (file == nullptr)
         return;
     if (SignatureTable == nullptr) {

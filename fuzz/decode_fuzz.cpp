@@ -3,7 +3,7 @@
 // fork copies of modes 1 to 3 and the MacBinary writer of mode 4, each on
 // in-memory streams, with the results checked against the stream layout:
 // - the fast text stage against the per-character operations that the
-//   information panel uses (first line, groups, decoding), a short last
+//   information panel uses (start of the text, groups, decoding), a short last
 //   group giving its whole bytes;
 // - the run-length stage against a plain expansion by its rules;
 // - every fork copy and the MacBinary file against the bytes of the

@@ -162,13 +162,13 @@ std::vector<unsigned char> SlowTextStage(const uint8_t *data, size_t size, bool 
     std::vector<unsigned char> out;
     FILE *input = OpenReadStream(data, size);
     char line[kTextLineCapacity + 2];
-    int stored = ReadTextLine(line, kTextLineCapacity, input);
-    FUZZ_CHECK(stored >= 0 && stored <= kTextLineCapacity + 1);
+    FindEncodedText(input, line);
+    FUZZ_CHECK(strlen(line) <= size_t(kTextLineCapacity) + 1);
     unsigned char group[4];
     int filled = 0;
     int c;
     while ((c = getc(input)) != EOF) {
-        if (c == '\r' || c == '\n' || c == ':')
+        if (c == '\r' || c == '\n' || c == ':' || c == ' ' || c == '\t')
             continue;
         group[filled++] = (unsigned char)c;
         if (filled == 4) {

@@ -29,7 +29,7 @@ const char *ScratchPath(const char *name);
 void WriteWholeFile(const char *path, const uint8_t *data, size_t size);
 
 // The text stage done one character at a time with the operations that
-// the information panel uses: the first line read by ReadTextLine, then
+// the information panel uses: the start found by FindEncodedText, then
 // DecodeCharGroup on every four significant characters. A short last group
 // of two or three characters gives its one or two whole bytes when
 // withShortGroup is set, nothing otherwise (the panel's rule).

@@ -2,7 +2,8 @@
 //
 // The panel decodes only the start of the file, in memory, by its own
 // route; its answer is checked against the full decoding path on the same
-// bytes: when the first line holds "BinHex" and the expansion of the first
+// bytes: when the file has the identification line, or a first line that
+// holds "BinHex", and the expansion of the first
 // 1,024 groups holds the header up to its resource fork length (n + 20
 // bytes; the header CRC is not read), the panel must show that header's
 // name, type/creator and lengths, in UTF-8; otherwise the one-line message.
@@ -52,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The verdict of the full path, on the first 1,024 groups.
     FILE *input = OpenReadStream(data, size);
     char line[kTextLineCapacity + 2];
-    ReadTextLine(line, kTextLineCapacity, input);
-    bool banner = strstr(line, "BinHex") != nullptr;
+    bool banner = FindEncodedText(input, line) == 1 || strstr(line, "BinHex") != nullptr;
     fclose(input);
 
     // The panel decodes whole groups only.

@@ -237,7 +237,7 @@ TEST_F(Cli, StopsTheBatchWhenAFileCannotBeOpened)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Erreur à l'ouverture des fichiers\n");
     EXPECT_TRUE(FileExists(Path("first")));
-    EXPECT_EQ(ReadFileBytes(Path("missing.bqx")), "");
+    EXPECT_FALSE(FileExists(Path("missing.bqx")));
     EXPECT_FALSE(FileExists(Path("third")));
     EXPECT_FALSE(FileExists(Path("c.bqx")));
 

@@ -37,6 +37,7 @@ TEST_F(FileInfo, ShowsNameTypeAndForkLengths)
         const char *label;
         MacFile file;
         const char *text;
+        std::string before = "";     // text before the identification line
     } const cases[] = {
         {"a text file", File("Read Me", "TEXTttxt", 1234, 0),
          "Nom réel : Read Me\nType : TEXTttxt\nDonnées : 1234\nRessources : 0"},
@@ -48,11 +49,15 @@ TEST_F(FileInfo, ShowsNameTypeAndForkLengths)
          "Nom réel : \nType : TEXTttxt\nDonnées : 0\nRessources : 0"},
         {"a name of 44 characters", File(std::string(44, 'a'), "TEXTttxt", 9, 0),
          "Nom réel : aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\nType : TEXTttxt\nDonnées : 9\nRessources : 0"},
+        {"after mail headers", File("Mail", "TEXTttxt", 7, 0),
+         "Nom réel : Mail\nType : TEXTttxt\nDonnées : 7\nRessources : 0", "From: a@b\r\nSubject: x\r\n\r\n   "},
+        {"after an empty line", File("E", "TEXTttxt", 1, 1),
+         "Nom réel : E\nType : TEXTttxt\nDonnées : 1\nRessources : 1", "\r\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
         int result;
-        EXPECT_EQ(InfoFor(EncodeBinHex(c.file), &result), c.text);
+        EXPECT_EQ(InfoFor(c.before + EncodeBinHex(c.file), &result), c.text);
         EXPECT_EQ(result, 0);
     }
 }
@@ -91,8 +96,7 @@ TEST_F(FileInfo, ShowsTheMessageForFilesThatAreNotCorrectBinHex)
         std::string bytes;
     } const cases[] = {
         {"empty file", ""},
-        {"mail headers first", "From: someone\r\n" + good},
-        {"an empty first line", "\r\n" + good},
+        {"no identification, mail headers first", "From: someone\r\n" + body},
         {"binhex in other letter case", "(convert with binhex 4.0)\r\n" + body},
         {"BinHex after the 128th character", std::string(130, '-') + "BinHex\r\n" + body},
         {"a MacBinary file", std::string(128, '\0') + "data"},
@@ -105,9 +109,11 @@ TEST_F(FileInfo, ShowsTheMessageForFilesThatAreNotCorrectBinHex)
         EXPECT_EQ(InfoFor(c.bytes, &result), kNotCorrect);
         EXPECT_EQ(result, -1);
     }
+    // Without the identification, a first line naming BinHex is taken for it.
+    EXPECT_EQ(InfoFor("(Converted with BinHex 5.0)\r\n" + body).substr(0, 20), "Nom réel : Read Me\n");
 }
 
-TEST_F(FileInfo, ShowsTheMessageForFilesItCannotOpenForUpdate)
+TEST_F(FileInfo, ShowsTheMessageForFilesItCannotReadAndReadsReadOnlyFiles)
 {
     char text[kInfoTextCapacity];
     EXPECT_EQ(FormatFileInfo(Path("missing.hqx").c_str(), text), -1);
@@ -120,8 +126,8 @@ TEST_F(FileInfo, ShowsTheMessageForFilesItCannotOpenForUpdate)
         GTEST_SKIP() << "cannot make a file read-only here";
     int result = FormatFileInfo(Path("ro.hqx").c_str(), text);
     UndoReadOnly(Path("ro.hqx"));
-    EXPECT_EQ(result, -1);
-    EXPECT_STREQ(text, kNotCorrect);
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(text, "Nom réel : x\nType : TEXTttxt\nDonnées : 1\nRessources : 1");
 }
 
 TEST_F(FileInfo, ReadsOnlyTheStartOfTheFile)

@@ -149,7 +149,7 @@ TEST_F(Signatures, WithoutAFileThereIsNoTable)
     }
 }
 
-TEST_F(Signatures, AReadOnlyFileIsNotLoaded)
+TEST_F(Signatures, AReadOnlyFileIsLoaded)
 {
     WriteFileBytes(Path("ro.sig"), "GIF,GIFfGKON\r\n");
     if (!MakeReadOnly(Path("ro.sig")))
@@ -157,7 +157,7 @@ TEST_F(Signatures, AReadOnlyFileIsNotLoaded)
     strcpy(SignaturesFilePath, Path("ro.sig").c_str());
     LoadSignatureTable();
     UndoReadOnly(Path("ro.sig"));
-    EXPECT_EQ(SignatureTable, nullptr);
+    EXPECT_EQ(Row(1), "GIF|GIFfGKON|");
 }
 
 TEST_F(Signatures, ALaterLoadStartsFromAnEmptyTable)

@@ -57,15 +57,15 @@ TEST(ReadTextLine, LeavesTheBufferAloneWhenTheCapacityIsTooSmall)
     fclose(stream);
 }
 
-TEST(ReadCharGroup, SkipsLineEndsAndColonsAndKeepsAPartialGroupOnEnd)
+TEST(ReadCharGroup, SkipsLineEndsColonsAndBlanksAndKeepsAPartialGroupOnEnd)
 {
-    FILE *stream = StreamWith(":a\r\nb:\nc\rd e");
+    FILE *stream = StreamWith(":a\r\nb: \nc\r\td e");
     unsigned char group[4];
     EXPECT_EQ(ReadCharGroup(stream, group), 0);
     EXPECT_EQ(std::string((char *)group, 4), "abcd");
     memcpy(group, "WXYZ", 4);
-    EXPECT_EQ(ReadCharGroup(stream, group), 1);      // " e" then the end
-    EXPECT_EQ(std::string((char *)group, 4), " eYZ");
+    EXPECT_EQ(ReadCharGroup(stream, group), 1);      // "e" then the end
+    EXPECT_EQ(std::string((char *)group, 4), "eXYZ");
     fclose(stream);
 }
 
@@ -131,8 +131,11 @@ std::string RunTextStage(const std::string &input)
 
 const std::string kBanner = "(This file must be converted with BinHex 4.0)";
 
-TEST(DecodeTextStage, DecodesTheTextAfterTheFirstLineWhateverItsLayout)
+TEST(DecodeTextStage, DecodesTheTextAfterTheIdentificationOrTheFirstLine)
 {
+    std::string notes;          // 200 KB of other text before the identification
+    while (notes.size() < 200000)
+        notes += "A line of notes about the program, as archives had them.\n";
     const std::string abc = "abc";      // "B@*M"
     const std::string abcdef = "abcdef"; // "B@*MC'9Q"
     struct {
@@ -150,6 +153,13 @@ TEST(DecodeTextStage, DecodesTheTextAfterTheFirstLineWhateverItsLayout)
         {"a lone last character carries no whole byte", kBanner + "\r\n:B@*MC", abc},
         {"two last characters carry one byte", kBanner + "\r\n:B@*MC':", "abcd"},
         {"three last characters carry two bytes", kBanner + "\r\n:B@*M\r\nC'9:\r\n", "abcde"},
+        {"mail headers first", "From: a@b.fr\r\nSubject: x\r\n\r\n" + kBanner + "\r\n:B@*M\r\nC'9Q:", abcdef},
+        {"indented, CR lines", "Notes\r\r \t" + kBanner + "\r:B@*M\rC'9Q:\r", abcdef},
+        {"far down", notes + kBanner + "\n:B@*M:", abc},
+        {"other text after its ')'", "x\n" + kBanner + " then: B@*M\n:C'9Q:", "def"},
+        {"a colon after its ')' starts the text", "x\n" + kBanner + " \t:B@*M\nC'9Q:", abcdef},
+        {"another version", "(This file must be converted with BinHex 5.0)\n:B@*M:", abc},
+        {"blanks on empty and encoded lines", kBanner + "\r\n \r\n\t\r\n:B@ *M \r\nC'9Q\t:", abcdef},
         {"empty input", "", ""},
         {"a single line", kBanner + "\r\n", ""},
         {"a single line without its end", "B@*MB@*M", ""},
@@ -163,6 +173,10 @@ TEST(DecodeTextStage, DecodesTheTextAfterTheFirstLineWhateverItsLayout)
         SCOPED_TRACE(c.label);
         EXPECT_EQ(RunTextStage(c.input), c.bqx);
     }
+    // Past the search's reach the identification is text like any other.
+    std::string far = "x\n" + std::string(kIdentificationSearchLimit, '\n') + kBanner + "\n:B@*M:";
+    EXPECT_NE(RunTextStage(far), abc);
+    EXPECT_EQ(RunTextStage(far.substr(3000)), abc);
 }
 
 // The stage reads blocks; here the same decoding is done a byte at a time:
@@ -176,7 +190,7 @@ std::string ByteAtATime(const std::string &input)
     ReadTextLine(line, kTextLineCapacity, in);
     std::string chars;
     for (int c; (c = getc(in)) != EOF;)
-        if (c != '\r' && c != '\n' && c != ':')
+        if (strchr("\r\n: \t", c) == nullptr || c == 0)
             chars.push_back(char(c));
     fclose(in);
     std::string out;

@@ -21,6 +21,9 @@
 #                                    checks a MacBinary I file byte by byte;
 #                                    prints what differs, exits 1 then
 #   helper.pl slice FILE OFFSET LENGTH OUT    copy part of a file
+#   helper.pl cut HQX LENGTH OUT     the shortest start of HQX whose text
+#                                    decodes to LENGTH expanded bytes: a
+#                                    download cut there
 #
 # LAYOUT: segments joined by "+", each a letter and a byte count:
 #   r random bytes, z zero bytes, m 0x90 bytes, a "A" bytes,
@@ -162,6 +165,26 @@ if ($cmd eq 'gen') {
     my ($file, $offset, $length, $out) = @ARGV;
     my $b = slurp($file);
     spew($out, substr($b, $offset, $length) // '');
+} elsif ($cmd eq 'cut') {
+    my ($hqx, $length, $out) = @ARGV;
+    my $text = slurp($hqx);
+    $text =~ /\(This file must be converted with BinHex[^\r\n]*[\r\n]/ or die "helper: $hqx: no identification\n";
+    my ($pos, $marker, $expanded, @v) = ($+[0], 0, 0);
+    for (; $pos < length $text && $expanded < $length; $pos++) {
+        my $c = substr($text, $pos, 1);
+        next if $c =~ /[\r\n:]/;
+        (my $value = $c) =~ tr/!-,\-012345689@A-NP-VX-[`a-fh-mp-r/\x00-\x3f/;
+        push @v, ord $value;
+        next if @v < 4;
+        my $n = ($v[0] << 18) | ($v[1] << 12) | ($v[2] << 6) | $v[3];
+        @v = ();
+        for my $b ($n >> 16, ($n >> 8) & 255, $n & 255) {
+            if ($marker) { $expanded += $b == 0 ? 1 : $b - 1; $marker = 0; }
+            elsif ($b == 0x90) { $marker = 1; }
+            else { $expanded++; }
+        }
+    }
+    spew($out, substr($text, 0, $pos));
 } else {
-    die "usage: helper.pl gen|macname|outname|decode|macbinary|slice ...\n";
+    die "usage: helper.pl gen|macname|outname|decode|macbinary|slice|cut ...\n";
 }

@@ -597,7 +597,6 @@ void AddAccessRows(std::vector<Case> *rows)
         c.args = {"../in/folder", "../in/g.hqx"};
         c.status = 1;
         c.err = kOpenFailed;
-        c.made["in/folder.bqx"] = "";
         rows->push_back(c);
         Case panel = c;
         panel.name = "FolderAsInputPanel";
@@ -620,7 +619,7 @@ void AddAccessRows(std::vector<Case> *rows)
         Intermediates(&c.made, "in", "a");
         c.made["cwd/Read Me.dat"] = ReadMe().data;
         c.made["cwd/Read Me.res"] = ReadMe().resource;
-        c.made["in/missing.bqx"] = "";
+
         rows->push_back(c);
     }
     {
@@ -631,17 +630,26 @@ void AddAccessRows(std::vector<Case> *rows)
             chmod(box.Path("in/f.hqx").c_str(), 0444);
         };
         c.args = {kIn};
-        c.status = 1;
-        c.err = kOpenFailed;
-        c.made["in/f.bqx"] = "";
+        c.status = 0;
+        Intermediates(&c.made, "in", "f");
+        c.made["cwd/Read Me"] = ReadMe().data;
         rows->push_back(c);
         Case panel = c;
         panel.name = "ReadOnlyInputPanel";
         panel.args = {"-i", kIn};
-        panel.err = "";
-        panel.out = kPanelNotBinHex;
+        panel.out = Panel("Read Me", "TEXTttxt", 300, 40);
         panel.made.clear();
         rows->push_back(panel);
+        Case unreadable = c;
+        unreadable.name = "UnreadableInput";
+        unreadable.prepare = [good](const Sandbox &box) {
+            box.Write("in/f.hqx", good);
+            chmod(box.Path("in/f.hqx").c_str(), 0200);
+        };
+        unreadable.status = 1;
+        unreadable.err = kOpenFailed;
+        unreadable.made.clear();
+        rows->push_back(unreadable);
     }
     {
         Case c;
@@ -929,12 +937,18 @@ void AddLongLineAndSignatureRows(std::vector<Case> *rows)
     }
 
     // No table at all: a signatures file that cannot be read, or no file.
+    // A read-only one is read.
     const struct {
         const char *what;
         std::function<void(const Sandbox &)> make;
     } unusable[] = {
         {"Missing", [](const Sandbox &) {}},
         {"Folder", [](const Sandbox &box) { mkdir(box.Path("in/q.sig").c_str(), 0755); }},
+        {"Unreadable",
+         [](const Sandbox &box) {
+             box.Write("in/q.sig", kSignatures);
+             chmod(box.Path("in/q.sig").c_str(), 0200);
+         }},
         {"ReadOnly",
          [](const Sandbox &box) {
              box.Write("in/q.sig", kSignatures);
@@ -952,7 +966,7 @@ void AddLongLineAndSignatureRows(std::vector<Case> *rows)
         c.args = {"-s", "../in/q.sig", kIn};
         c.status = 0;
         Intermediates(&c.made, "in", "f");
-        c.made["cwd/Read Me"] = data;
+        c.made[std::string("cwd/Read Me") + (strcmp(u.what, "ReadOnly") == 0 ? ".txt" : "")] = data;
         rows->push_back(c);
     }
 }
