@@ -17,15 +17,7 @@
 #include "decode/binhex.h"
 #include "decode/block_io.h"
 #include "extract/convert.h"
-
-WindowHandle MainWindowHandle = nullptr;
-std::vector<std::string> messages;
-
-int ShowMessage(WindowHandle, const char *text, const char *)
-{
-    messages.push_back(text);
-    return 0;
-}
+#include "tests/recorder.h"
 
 namespace {
 
@@ -117,7 +109,7 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         previous = cwd;
         ASSERT_EQ(chdir(folder.c_str()), 0);
-        messages.clear();
+        RecordedMessages.clear();
     }
     void TearDown() override
     {
@@ -210,8 +202,8 @@ TEST_F(FastPath, ConversionsMatchTheByteAtATimeDecoding)
 
         std::string name = file.name;
         bool both = file.resourceLength != 0;
-        ConvertFile(Path("in.hqx").c_str(), both ? kModeBoth : kModeData);
-        EXPECT_TRUE(messages.empty()) << messages[0];
+        ConvertFile(Path("in.hqx").c_str(), both ? kModeBoth : kModeData, &Recorder);
+        EXPECT_TRUE(RecordedMessages.empty()) << RecordedMessages[0];
         EXPECT_TRUE(ReadAll(Path("in.bqx")) == ReadAll(Path("ref.bqx")));
         EXPECT_TRUE(ReadAll(Path("in.bix")) == ReadAll(Path("ref.bix")));
         if (both) {
@@ -220,8 +212,8 @@ TEST_F(FastPath, ConversionsMatchTheByteAtATimeDecoding)
         } else {
             EXPECT_TRUE(ReadAll(Path(name)) == ReadAll(Path("ref.data")));
         }
-        ConvertFile(Path("in.hqx").c_str(), kModeMacBinary);
-        EXPECT_TRUE(messages.empty());
+        ConvertFile(Path("in.hqx").c_str(), kModeMacBinary, &Recorder);
+        EXPECT_TRUE(RecordedMessages.empty());
         EXPECT_TRUE(ReadAll(Path("in.bin")) == ReadAll(Path("ref.bin")));
         EXPECT_EQ(system("rm -f ./*"), 0);
     }

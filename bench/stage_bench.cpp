@@ -125,10 +125,10 @@ int main(int argc, char **argv)
             return 1;
         }
         fclose(f);
-        forkOffset = DataForkOffset(header.nameLength);
+        forkOffset = DataForkOffset(&header);
         forkLength = header.dataLength;
         if (forkLength == 0) {
-            forkOffset = ResourceForkOffset(header.nameLength, header.dataLength);
+            forkOffset = ResourceForkOffset(&header);
             forkLength = header.resourceLength;
         }
         TimeStage(&copy, bix.c_str(), fork.c_str(), CopyFork);

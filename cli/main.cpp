@@ -6,18 +6,19 @@
 #include <cstring>
 
 #include "extract/convert.h"
+#include "extract/file_info.h"
+#include "extract/signatures.h"
+#include "quillon_version.h"
 
-WindowHandle MainWindowHandle = nullptr;
+namespace {
 
-int ShowMessage(WindowHandle, const char *text, const char *)
+// The driver's messages, one a line on standard error.
+void PrintMessage(void *, const char *text)
 {
     fputs(text, stderr);
     fputc('\n', stderr);
     fflush(stderr);
-    return 0;
 }
-
-namespace {
 
 const int kExitOk = 0;
 const int kExitFailed = 1;
@@ -67,7 +68,7 @@ int ParseOptions(int argc, char **argv, Options *options)
             return kExitOk;
         }
         if (strcmp(arg, "--version") == 0) {
-            puts("Quillon 1.1");
+            puts("Quillon " QUILLON_VERSION_TEXT);
             return kExitOk;
         }
         if (strcmp(arg, "-i") == 0) {
@@ -119,8 +120,10 @@ int main(int argc, char **argv)
     char **files = argv + options.firstFile;
     if (options.info)
         return PrintFileInfo(count, files);
-    // ConvertFile ends the process with status 1 when a file can't be opened.
+    // A file that can't be read ends the run: the files after it are left.
+    const Reporter reporter = {PrintMessage, nullptr};
     for (int i = 0; i < count; i++)
-        ConvertFile(files[i], options.mode);
+        if (ConvertFile(files[i], options.mode, &reporter) == kConvertFatal)
+            return kExitFailed;
     return kExitOk;
 }

@@ -78,62 +78,77 @@ const unsigned char kRunMarker = 0x90;
 // Expands BinHex run-length encoding from input to output. The byte that a
 // count repeats is the first byte of the previous step as read (0x90 after
 // a marker step), 0x00 at the start.
-// Returns: 1 when the end of the input was reached, -1 when a write failed.
+// Returns: 1 when the end of the input was reached, -1 when a write failed
+// (the stage stops there).
 int ExpandRunLength(FILE *input, FILE *output);
 
-// ---------------------------------------------------------- stream layout
+// The same expansion from memory to memory, with the stage's own code, for
+// the first bytes of a file (at most kRunLengthMemoryInput of them). What
+// does not fit in capacity bytes is dropped.
+// Returns: the number of bytes written to out.
+const size_t kRunLengthMemoryInput = 65536;
+size_t ExpandRunLengthInMemory(const unsigned char *in, size_t length, unsigned char *out,
+                               size_t capacity);
 
-// Positions in the 21-byte fixed part that follows the name.
+// ---------------------------------------------------------- stream layout
+//
+// The expanded stream: the header (name length n, n name bytes, then the
+// 21-byte fixed part: version, type, creator, Finder flags, data fork
+// length D, resource fork length R, header CRC; numbers big-endian), the
+// data fork and its 2-byte CRC, the resource fork and its CRC. No CRC is
+// checked, and the version and Finder flags are not read.
+
 const int kFixedPartSize = 21;
-const int kFixedVersion = 0;
 const int kFixedTypeCreator = 1;      // 8 bytes: type then creator
-const int kFixedFinderFlags = 9;      // 2 bytes, big-endian
-const int kFixedDataLength = 11;      // 4 bytes, big-endian
-const int kFixedResourceLength = 15;  // 4 bytes, big-endian
-const int kFixedHeaderCrc = 19;       // 2 bytes, big-endian
+const int kFixedDataLength = 11;      // 4 bytes
+const int kFixedResourceLength = 15;  // 4 bytes
 const int kForkCrcSize = 2;
 
-// The header at the start of the expanded stream, as read by the program.
-// The name holds at most kHeaderNameCapacity bytes; a longer name is kept
-// truncated while nameLength keeps the real length.
+// The header fields the program reads. The name holds at most
+// kHeaderNameCapacity bytes, all a length byte can say.
 const int kHeaderNameCapacity = 255;
 struct BinHexHeader {
-    unsigned char nameLength;                // n, as in the stream
+    unsigned char nameLength;                     // n, as in the stream
     unsigned char name[kHeaderNameCapacity + 1];  // n bytes, then a zero
-    unsigned char version;
-    unsigned char typeCreator[8];            // as in the stream
-    uint16_t finderFlags;
-    uint32_t dataLength;                     // D, host order
-    uint32_t resourceLength;                 // R, host order
-    uint16_t headerCrc;
-    unsigned char fixed[kFixedPartSize];     // the fixed part as it stood
+    unsigned char typeCreator[8];                 // as in the stream
+    uint32_t dataLength;                          // D
+    uint32_t resourceLength;                      // R
 };
 
-// Returns: value with its four bytes in reverse order.
-uint32_t SwapLong(uint32_t value);
+// The largest header: the length byte, 255 name bytes and the fixed part.
+const size_t kLongestHeader = 1 + kHeaderNameCapacity + kFixedPartSize;
 
 // Returns: the four bytes at p read as a big-endian unsigned number.
 uint32_t ReadBigEndian32(const unsigned char *p);
+
+// Stores value at p as four big-endian bytes.
+void StoreBigEndian32(unsigned char *p, uint32_t value);
 
 // Copies the type-and-creator bytes as a text: stops at the first zero byte
 // and zero-fills the rest of the 9-byte destination (8 characters + NUL).
 void CopyTypeCreator(char destination[9], const unsigned char typeCreator[8]);
 
-// Fills header's fields, fixed copy included, from the fixed part (the name
-// fields are left alone).
-void ParseFixedPart(BinHexHeader *header, const unsigned char fixed[kFixedPartSize]);
+// Reads the header's fields from the first length bytes of an expanded
+// stream. The header CRC, which nothing reads, need not be there.
+// Returns: 0, or -1 when the bytes end before the resource fork length
+// (header is then not to be used).
+int ParseBinHexHeader(const unsigned char *bytes, size_t length, BinHexHeader *header);
 
-// Stream offsets of the forks, from the start of the expanded stream.
-inline uint64_t DataForkOffset(unsigned nameLength) { return uint64_t(nameLength) + 22; }
-inline uint64_t ResourceForkOffset(unsigned nameLength, uint32_t dataLength)
-{
-    return uint64_t(nameLength) + uint64_t(dataLength) + 24;
-}
-
-// Reads the header from the current position of stream (normally its start).
+// Reads the header from the current position of stream (normally its start)
+// and leaves the stream at the data fork.
 // Returns: 0 when the length byte, the name and the 21 fixed bytes were all
 // read; -1 when the stream ended first (header is then not to be used).
 int ReadBinHexHeader(FILE *stream, BinHexHeader *header);
+
+// Stream offsets of the forks, from the start of the expanded stream.
+inline uint64_t DataForkOffset(const BinHexHeader *header)
+{
+    return uint64_t(header->nameLength) + 1 + kFixedPartSize;
+}
+inline uint64_t ResourceForkOffset(const BinHexHeader *header)
+{
+    return DataForkOffset(header) + header->dataLength + kForkCrcSize;
+}
 
 // ----------------------------------------------------------- MacBinary writer
 
@@ -149,32 +164,29 @@ struct MacBinaryHeader {
     unsigned char bytes[kMacBinaryHeaderSize];
 };
 
-// Builds the MacBinary I header for a BinHex header (fork lengths copied
-// unchanged from its fixed part). A name longer than 63 bytes keeps its first
-// 63 bytes and the length byte says 63.
+// Builds the MacBinary I header for a BinHex header. A name longer than 63
+// bytes keeps its first 63 bytes and the length byte says 63.
 void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header);
 
 // Result codes shared by CopyBytes and WriteMacBinary.
 const int kCopyDone = 0;
-const int kCopyNoBuffer = -1;     // the copy buffer could not be obtained
 const int kCopyShortSource = -2;  // the source ended before count bytes
 const int kCopyWriteFailed = -3;  // a write to the destination failed
-const int kCopyNoHeader = -4;     // WriteMacBinary: the stream holds no header
 
 const int kCopyBufferSize = 40960;
 
 // Copies count bytes from the current position of source to the current
-// position of destination, in blocks of kCopyBufferSize, stopping as soon
-// as a read yields nothing.
-// Returns: kCopyDone, kCopyNoBuffer, kCopyShortSource or kCopyWriteFailed.
+// position of destination, in blocks of kCopyBufferSize through one static
+// buffer, stopping as soon as a read yields nothing.
+// Returns: kCopyDone, kCopyShortSource or kCopyWriteFailed.
 int CopyBytes(FILE *source, FILE *destination, uint32_t count);
 
-// Writes the MacBinary file for the expanded stream input (at its start)
-// to output (new and empty): header, data fork, padding to a multiple of
-// 128 when a resource fork follows, resource fork.
-// Returns: kCopyDone; kCopyNoHeader when input is too short to hold a header
-// (nothing is written); otherwise the first failure of its copies
-// (kCopyShortSource when a fork is cut short: what there was is written).
-int WriteMacBinary(FILE *input, FILE *output);
+// Writes the MacBinary file of header and its forks to output (new and
+// empty): header, data fork, padding to a multiple of 128 when a resource
+// fork follows, resource fork. input is the expanded stream, at its data
+// fork (where ReadBinHexHeader leaves it).
+// Returns: kCopyDone, or the first failure of its copies (kCopyShortSource
+// when a fork is cut short: what there was is written).
+int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output);
 
 #endif

@@ -5,6 +5,10 @@
 // and writers keep their own buffer over the stream and touch the stream
 // once per block. A stage reads its input to the end, so the stream position
 // that the reader leaves behind (one block ahead) is never observed.
+//
+// Without a stream they work in memory: the reader holds the bytes put in
+// its buffer and nothing more, the writer keeps what fits in its buffer and
+// reports a failed write when it is full.
 #ifndef QUILLON_DECODE_BLOCK_IO_H
 #define QUILLON_DECODE_BLOCK_IO_H
 
@@ -40,7 +44,7 @@ inline void OpenBlockReader(BlockReader *r, FILE *stream)
 inline int RefillBlockReader(BlockReader *r)
 {
     r->position = 0;
-    r->length = fread(r->bytes, 1, kStageBufferSize, r->stream);
+    r->length = r->stream != nullptr ? fread(r->bytes, 1, kStageBufferSize, r->stream) : 0;
     return r->length != 0;
 }
 
@@ -68,9 +72,13 @@ inline void OpenBlockWriter(BlockWriter *w, FILE *stream)
 }
 
 // Hands the buffered bytes to the stream. Returns: 0, or -1 once a write
-// has failed (later bytes are dropped).
+// has failed (later bytes are dropped; in memory, the buffer was full).
 inline int FlushBlockWriter(BlockWriter *w)
 {
+    if (w->stream == nullptr) {
+        w->failed = 1;           // asked for room that memory does not have
+        return -1;
+    }
     if (w->length != 0 && !w->failed &&
         fwrite(w->bytes, 1, w->length, w->stream) != w->length)
         w->failed = 1;
@@ -80,16 +88,16 @@ inline int FlushBlockWriter(BlockWriter *w)
 
 inline void PutByte(BlockWriter *w, unsigned char c)
 {
-    if (w->length == kStageBufferSize)
-        FlushBlockWriter(w);
+    if (w->length == kStageBufferSize && FlushBlockWriter(w) < 0)
+        return;
     w->bytes[w->length++] = c;
 }
 
 inline void PutRepeated(BlockWriter *w, unsigned char c, size_t count)
 {
     while (count != 0) {
-        if (w->length == kStageBufferSize)
-            FlushBlockWriter(w);
+        if (w->length == kStageBufferSize && FlushBlockWriter(w) < 0)
+            return;
         size_t room = kStageBufferSize - w->length;
         size_t n = count < room ? count : room;
         memset(w->bytes + w->length, c, n);

@@ -1,34 +1,24 @@
 // MacBinary I writer and the block copy shared with the fork extraction.
 #include "decode/binhex.h"
 
-#include <cstdlib>
 #include <cstring>
 
 int CopyBytes(FILE *source, FILE *destination, uint32_t count)
 {
-    // One zero-filled buffer per call, 2,048 elements of 20 bytes.
-    unsigned char *buffer = static_cast<unsigned char *>(calloc(2048, 20));
-    if (buffer == nullptr)
-        return kCopyNoBuffer;
-    int result = kCopyDone;
+    static unsigned char buffer[kCopyBufferSize];
     size_t chunk = kCopyBufferSize;
     while (count != 0) {
         if (count < chunk)
             chunk = count;
         size_t got = fread(buffer, 1, chunk, source);
-        if (got == 0) {
-            result = kCopyShortSource;   // the source ended early
-            break;
-        }
+        if (got == 0)
+            return kCopyShortSource;     // the source ended early
         chunk = got;
-        if (fwrite(buffer, 1, chunk, destination) != chunk) {
-            result = kCopyWriteFailed;
-            break;
-        }
+        if (fwrite(buffer, 1, chunk, destination) != chunk)
+            return kCopyWriteFailed;
         count -= uint32_t(chunk);
     }
-    free(buffer);
-    return result;
+    return kCopyDone;
 }
 
 void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
@@ -43,22 +33,19 @@ void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
     CopyTypeCreator(reinterpret_cast<char *>(out->bytes + kMacBinaryTypeCreator),
                     header->typeCreator);
     // CopyTypeCreator wrote a ninth zero at offset 73, which is zero anyway.
-    memcpy(out->bytes + kMacBinaryDataLength, header->fixed + kFixedDataLength, 4);
-    memcpy(out->bytes + kMacBinaryResourceLength, header->fixed + kFixedResourceLength, 4);
+    StoreBigEndian32(out->bytes + kMacBinaryDataLength, header->dataLength);
+    StoreBigEndian32(out->bytes + kMacBinaryResourceLength, header->resourceLength);
 }
 
-int WriteMacBinary(FILE *input, FILE *output)
+int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output)
 {
-    BinHexHeader header;
-    if (ReadBinHexHeader(input, &header) < 0)
-        return kCopyNoHeader;
     MacBinaryHeader out;
-    BuildMacBinaryHeader(&out, &header);
+    BuildMacBinaryHeader(&out, header);
     if (fwrite(out.bytes, 1, kMacBinaryHeaderSize, output) != size_t(kMacBinaryHeaderSize))
         return kCopyWriteFailed;
 
-    uint32_t d = header.dataLength;
-    uint32_t r = header.resourceLength;
+    uint32_t d = header->dataLength;
+    uint32_t r = header->resourceLength;
     int result = CopyBytes(input, output, d);
     if (result != kCopyDone || r == 0)
         return result;

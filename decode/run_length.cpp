@@ -21,23 +21,20 @@ inline bool HasMarker(uint64_t word)
     return ((x - ones) & ~x & (ones * 0x80)) != 0;
 }
 
-}  // namespace
-
-int ExpandRunLength(FILE *input, FILE *output)
+// The stage itself, from reader to writer, until the input ends or a write
+// fails.
+void Expand(BlockReader *input, BlockWriter *output)
 {
-    static BlockReader reader;
-    static BlockWriter writer;
-    OpenBlockReader(&reader, input);
-    OpenBlockWriter(&writer, output);
-
+    BlockReader &reader = *input;
+    BlockWriter &writer = *output;
     // The byte a count repeats: the first byte of the previous step as read,
     // so 0x90 after any marker step, never the count or a repeated byte.
     unsigned char previous = 0x00;
-    for (;;) {
+    while (!writer.failed) {
         if (reader.position == reader.length && !RefillBlockReader(&reader))
             break;
-        if (kStageBufferSize - writer.length < kLongestStep)
-            FlushBlockWriter(&writer);
+        if (kStageBufferSize - writer.length < kLongestStep && FlushBlockWriter(&writer) < 0)
+            break;
 
         // The steps that lie whole in the block, while the output buffer
         // has room for the longest step. Bytes up to the next marker are
@@ -107,5 +104,35 @@ int ExpandRunLength(FILE *input, FILE *output)
         }
         previous = (unsigned char)c;
     }
+}
+
+static_assert(kRunLengthMemoryInput <= kStageBufferSize, "memory input fits the reader's buffer");
+
+// The stage's buffers: one stage runs at a time.
+BlockReader reader;
+BlockWriter writer;
+
+}  // namespace
+
+int ExpandRunLength(FILE *input, FILE *output)
+{
+    OpenBlockReader(&reader, input);
+    OpenBlockWriter(&writer, output);
+    Expand(&reader, &writer);
     return FlushBlockWriter(&writer) < 0 ? -1 : 1;
+}
+
+size_t ExpandRunLengthInMemory(const unsigned char *in, size_t length, unsigned char *out,
+                               size_t capacity)
+{
+    OpenBlockReader(&reader, nullptr);
+    OpenBlockWriter(&writer, nullptr);
+    if (length > kRunLengthMemoryInput)
+        length = kRunLengthMemoryInput;
+    memcpy(reader.bytes, in, length);
+    reader.length = length;
+    Expand(&reader, &writer);
+    size_t written = writer.length < capacity ? writer.length : capacity;
+    memcpy(out, writer.bytes, written);
+    return written;
 }

@@ -2,12 +2,12 @@
 // into fork files or a MacBinary file.
 #include "extract/convert.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "decode/binhex.h"
-
-const char AppTitle[] = "Quillon 2.0 - (c) 2025-2026 Marrowby";
+#include "extract/naming.h"
+#include "extract/platform.h"
+#include "extract/signatures.h"
 
 namespace {
 
@@ -33,21 +33,21 @@ const int kMessageCapacity = 4200;   // any format with the longest path
 
 // Shows format with arg in place of %s. arg is already in the platform's
 // text (an input path as given); the format is converted first.
-void Report(const char *format, const char *arg)
+void Report(const Reporter *reporter, const char *format, const char *arg)
 {
     char nativeFormat[256];
     ToNativeText(format, nativeFormat, sizeof nativeFormat);
     char text[kMessageCapacity];
     snprintf(text, sizeof text, nativeFormat, arg);
-    ShowMessage(MainWindowHandle, text, AppTitle);
+    reporter->show(reporter->context, text);
 }
 
 // The same with arg in Windows ANSI (a file name the program made).
-void ReportName(const char *format, const char *ansiName)
+void ReportName(const Reporter *reporter, const char *format, const char *ansiName)
 {
     char native[kWorkPathCapacity * 3];
     ToNativeText(ansiName, native, sizeof native);
-    Report(format, native);
+    Report(reporter, format, native);
 }
 
 // Returns: true when path's last component ends in "." and extension, in
@@ -58,28 +58,25 @@ bool HasExtension(const char *path, const char *extension)
     size_t e = strlen(extension);
     if (length < e + 1 || path[length - e - 1] != '.')
         return false;
-    for (size_t i = 0; i < e; i++) {
-        char c = path[length - e + i];
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-        if (c != extension[i])
+    for (size_t i = 0; i < e; i++)
+        if (LowerAscii(path[length - e + i]) != extension[i])
             return false;
-    }
     return true;
 }
 
 // destination = source with its extension set. Returns: false (after a
 // message) when the result is longer than 255 characters.
-bool DerivePath(char *destination, const char *source, const char *extension, const char *input)
+bool DerivePath(const Reporter *reporter, char *destination, const char *source,
+                const char *extension, const char *input)
 {
     if (strlen(source) >= size_t(kWorkPathCapacity) - 5) {
-        Report(kPathTooLong, input);
+        Report(reporter, kPathTooLong, input);
         return false;
     }
     strcpy(destination, source);
     SetExtension(destination, extension);
     if (strlen(destination) > size_t(kPathCapacity - 1)) {
-        Report(kPathTooLong, input);
+        Report(reporter, kPathTooLong, input);
         return false;
     }
     return true;
@@ -94,7 +91,7 @@ bool IsSignaturesFile(const char *path)
 
 // Flushes and closes a stream that was written. Returns: true when every
 // byte reached the file; false after a message naming it.
-bool CloseWritten(FILE *stream, bool writeOk, const char *nativePath)
+bool CloseWritten(const Reporter *reporter, FILE *stream, bool writeOk, const char *nativePath)
 {
     bool ok = writeOk;
     if (fflush(stream) != 0)
@@ -102,15 +99,18 @@ bool CloseWritten(FILE *stream, bool writeOk, const char *nativePath)
     if (fclose(stream) != 0)
         ok = false;
     if (!ok)
-        Report(kWriteFailed, nativePath);
+        Report(reporter, kWriteFailed, nativePath);
     return ok;
 }
 
 struct Conversion {
     const char *input;                 // as given by the caller
+    const Reporter *reporter;
     char bqx[kWorkPathCapacity];
     char bix[kWorkPathCapacity];
     FILE *expanded;                    // the .bix file, open for reading
+    BinHexHeader header;               // read from it
+    int haveHeader;                    // whether it holds one
 };
 
 // Reports a copy that did not complete. Returns: true when it did.
@@ -119,11 +119,11 @@ bool CheckCopy(const Conversion *c, int copyResult, bool closeOk, const char *na
     if (!closeOk)
         return false;                  // CloseWritten has said so
     if (copyResult == kCopyWriteFailed) {
-        Report(kWriteFailed, nativeOutput);
+        Report(c->reporter, kWriteFailed, nativeOutput);
         return false;
     }
     if (copyResult == kCopyShortSource) {
-        Report(kIncomplete, c->input);
+        Report(c->reporter, kIncomplete, c->input);
         return false;
     }
     return copyResult == kCopyDone;
@@ -138,25 +138,25 @@ bool ExtractFork(Conversion *c, const char *name, uint64_t offset, uint32_t leng
     char native[kPathCapacity * 3];
     if (MakeSafeFileName(name, safe, sizeof safe) < 0 ||
         ToNativeText(safe, native, sizeof native) < 0) {
-        ReportName(kPathTooLong, name);
+        ReportName(c->reporter, kPathTooLong, name);
         return false;
     }
     if (SameFile(native, c->input) || SameFile(native, c->bqx) || SameFile(native, c->bix)) {
-        Report(kWouldReplace, native);
+        Report(c->reporter, kWouldReplace, native);
         return false;
     }
     if (IsSignaturesFile(native)) {
-        Report(kWouldReplaceSignatures, native);
+        Report(c->reporter, kWouldReplaceSignatures, native);
         return false;
     }
     FILE *output = fopen(native, "w+b");
     if (output == nullptr) {
-        Report(kCannotCreate, native);
+        Report(c->reporter, kCannotCreate, native);
         return false;
     }
     int result = SeekTo(c->expanded, offset) == 0 ? CopyBytes(c->expanded, output, length)
                                                    : kCopyShortSource;
-    bool closed = CloseWritten(output, result != kCopyWriteFailed, native);
+    bool closed = CloseWritten(c->reporter, output, result != kCopyWriteFailed, native);
     return CheckCopy(c, result, closed, native);
 }
 
@@ -164,106 +164,86 @@ bool ExtractFork(Conversion *c, const char *name, uint64_t offset, uint32_t leng
 void ExtractForks(Conversion *c, int mode)
 {
     char name[kPathCapacity];
-    unsigned char fixed[kFixedPartSize];
+    const BinHexHeader *header = c->haveHeader ? &c->header : nullptr;
     if (mode == kModeData || mode == kModeBoth) {
-        int n = ReadForkHeader(c->expanded, name, fixed, mode == kModeData ? kForkData : kForkPairData);
-        if (n < 0) {
-            Report(kNoData, c->input);
+        if (ReadForkHeader(header, name, mode == kModeData ? kForkData : kForkPairData) < 0) {
+            Report(c->reporter, kNoData, c->input);
             return;              // mode 3 does not go on to the resource fork
         }
-        uint32_t d = ReadBigEndian32(fixed + kFixedDataLength);
-        if (!ExtractFork(c, name, DataForkOffset(unsigned(n)), d) || mode == kModeData)
+        if (!ExtractFork(c, name, DataForkOffset(header), header->dataLength) || mode == kModeData)
             return;
     }
-    int n = ReadForkHeader(c->expanded, name, fixed, mode == kModeResource ? kForkResource : kForkPairResource);
-    if (n < 0) {
-        Report(kNoResources, c->input);
+    if (ReadForkHeader(header, name, mode == kModeResource ? kForkResource : kForkPairResource) < 0) {
+        Report(c->reporter, kNoResources, c->input);
         return;
     }
-    uint32_t d = ReadBigEndian32(fixed + kFixedDataLength);
-    uint32_t r = ReadBigEndian32(fixed + kFixedResourceLength);
-    ExtractFork(c, name, ResourceForkOffset(unsigned(n), d), r);
+    ExtractFork(c, name, ResourceForkOffset(header), header->resourceLength);
 }
 
 // Mode 4: the .bin file beside the input.
 void WriteMacBinaryFile(Conversion *c)
 {
     char bin[kWorkPathCapacity];
-    if (!DerivePath(bin, c->bix, "BIN", c->input))
+    if (!DerivePath(c->reporter, bin, c->bix, "BIN", c->input))
         return;
-    BinHexHeader header;
-    int usable = ReadBinHexHeader(c->expanded, &header);
-    rewind(c->expanded);
-    if (usable < 0) {
-        Report(kNotBinHex, c->input);
+    if (!c->haveHeader) {
+        Report(c->reporter, kNotBinHex, c->input);
         return;
     }
     if (SameFile(bin, c->input)) {
-        Report(kWouldReplace, bin);
+        Report(c->reporter, kWouldReplace, bin);
         return;
     }
     if (IsSignaturesFile(bin)) {
-        Report(kWouldReplaceSignatures, bin);
+        Report(c->reporter, kWouldReplaceSignatures, bin);
         return;
     }
     FILE *output = fopen(bin, "w+b");
     if (output == nullptr) {
-        Report(kCannotCreate, bin);
+        Report(c->reporter, kCannotCreate, bin);
         return;
     }
-    int result = WriteMacBinary(c->expanded, output);
-    bool closed = CloseWritten(output, result != kCopyWriteFailed, bin);
+    int result = WriteMacBinary(&c->header, c->expanded, output);
+    bool closed = CloseWritten(c->reporter, output, result != kCopyWriteFailed, bin);
     CheckCopy(c, result, closed, bin);
 }
 
 // Runs one stage from the file `from` (reopened for reading) into the new
 // file `to`. Returns: true when `to` was written whole; false after a
 // message.
-bool RunStage(const char *from, const char *to, int (*stage)(FILE *, FILE *))
+bool RunStage(const Reporter *reporter, const char *from, const char *to,
+              int (*stage)(FILE *, FILE *))
 {
     FILE *input = OpenForReading(from);
     if (input == nullptr) {
-        Report(kCannotOpen, from);
+        Report(reporter, kCannotOpen, from);
         return false;
     }
     FILE *output = fopen(to, "w+b");
     if (output == nullptr) {
         fclose(input);
-        Report(kCannotCreate, to);
+        Report(reporter, kCannotCreate, to);
         return false;
     }
     int result = stage(input, output);
     fclose(input);
-    return CloseWritten(output, result >= 0, to);
+    return CloseWritten(reporter, output, result >= 0, to);
 }
 
 }  // namespace
 
-FILE *OpenForReading(const char *path)
-{
-    FILE *stream = fopen(path, "rb");
-    if (stream == nullptr)
-        return nullptr;
-    getc(stream);
-    if (ferror(stream)) {
-        fclose(stream);
-        return nullptr;
-    }
-    rewind(stream);
-    return stream;
-}
-
-void ConvertFile(const char *path, int mode)
+int ConvertFile(const char *path, int mode, const Reporter *reporter)
 {
     Conversion c;
     c.input = path;
+    c.reporter = reporter;
     c.expanded = nullptr;
     if (strlen(path) > size_t(kPathCapacity - 1)) {
-        Report(kPathTooLong, path);
-        return;
+        Report(reporter, kPathTooLong, path);
+        return kConvertDone;
     }
-    if (!DerivePath(c.bqx, path, "BQX", path) || !DerivePath(c.bix, c.bqx, "BIX", path))
-        return;
+    if (!DerivePath(reporter, c.bqx, path, "BQX", path) || !DerivePath(reporter, c.bix, c.bqx, "BIX", path))
+        return kConvertDone;
     // An input named like one of its own derived files would be emptied
     // when that file is created: refuse it before anything is written.
     const char *clash = nullptr;
@@ -274,12 +254,12 @@ void ConvertFile(const char *path, int mode)
     else if (mode == kModeMacBinary && HasExtension(path, "bin"))
         clash = path;
     if (clash != nullptr) {
-        Report(kWouldReplace, clash);
-        return;
+        Report(reporter, kWouldReplace, clash);
+        return kConvertDone;
     }
     if (IsSignaturesFile(c.bqx) || IsSignaturesFile(c.bix)) {
-        Report(kWouldReplaceSignatures, IsSignaturesFile(c.bqx) ? c.bqx : c.bix);
-        return;
+        Report(reporter, kWouldReplaceSignatures, IsSignaturesFile(c.bqx) ? c.bqx : c.bix);
+        return kConvertDone;
     }
 
     // Fatal: the rest of the selection is not converted either. An input
@@ -289,24 +269,26 @@ void ConvertFile(const char *path, int mode)
     if (bqx == nullptr) {
         if (input != nullptr)
             fclose(input);
-        Report(kOpenFailed, "");
-        exit(1);
+        Report(reporter, kOpenFailed, "");
+        return kConvertFatal;
     }
     int decoded = DecodeTextStage(input, bqx);
     fclose(input);
-    if (!CloseWritten(bqx, decoded >= 0, c.bqx))
-        return;
-    if (!RunStage(c.bqx, c.bix, ExpandRunLength))
-        return;
+    if (!CloseWritten(reporter, bqx, decoded >= 0, c.bqx))
+        return kConvertDone;
+    if (!RunStage(reporter, c.bqx, c.bix, ExpandRunLength))
+        return kConvertDone;
 
     c.expanded = OpenForReading(c.bix);
     if (c.expanded == nullptr) {
-        Report(kCannotOpen, c.bix);
-        return;
+        Report(reporter, kCannotOpen, c.bix);
+        return kConvertDone;
     }
+    c.haveHeader = ReadBinHexHeader(c.expanded, &c.header) == 0;
     if (mode >= kModeData && mode <= kModeBoth)
         ExtractForks(&c, mode);
     else if (mode == kModeMacBinary)
         WriteMacBinaryFile(&c);
     fclose(c.expanded);
+    return kConvertDone;
 }

@@ -5,7 +5,7 @@
 // without a safe equivalent become '_'. Printable ASCII other than the
 // backslash passes unchanged, so "/", ":" and the like still need
 // MakeSafeFileName before a name reaches the file system.
-#include "extract/convert.h"
+#include "extract/naming.h"
 
 const unsigned char MacNameTable[256] = {
     0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F, 0x5F,  // 0x00-0x0F

@@ -1,27 +1,12 @@
 // Fork output names: the Macintosh name through MacNameTable, an extension
 // from the signature table, and the string helpers the naming uses.
-#include "extract/convert.h"
+#include "extract/naming.h"
 
-#include <cstdlib>
 #include <cstring>
 
-#include "decode/binhex.h"
+#include "extract/signatures.h"
 
 namespace {
-
-// Whether LoadSignatureTable has been tried in this run: once per run, at
-// the first fork extraction, whatever its outcome.
-bool signatureLoadTried = false;
-
-inline char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-inline char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
 
 inline bool IsComponentSeparator(char c)
 {
@@ -49,7 +34,7 @@ long ExtensionDot(const char *s)
 // blanks aside).
 bool IsConsoleName(const char *name)
 {
-    static const char *const kConsoles[] = {"CONIN$", "CONOUT$"};
+    static const char *const kConsoles[] = {"conin$", "conout$"};
     size_t length = strlen(name);
     while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '.'))
         length--;
@@ -57,7 +42,7 @@ bool IsConsoleName(const char *name)
         if (strlen(console) != length)
             continue;
         size_t i = 0;
-        while (i < length && UpperAscii(name[i]) == console[i])
+        while (i < length && LowerAscii(name[i]) == console[i])
             i++;
         if (i == length)
             return true;
@@ -67,7 +52,7 @@ bool IsConsoleName(const char *name)
 
 bool IsReservedDeviceName(const char *name)
 {
-    static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    static const char *const kDevices[] = {"con", "prn", "aux", "nul"};
     if (IsConsoleName(name))
         return true;
     // The device part ends at the first dot; blanks before it don't count.
@@ -78,7 +63,7 @@ bool IsReservedDeviceName(const char *name)
     if (length < 3 || length > 4)
         return false;
     for (size_t i = 0; i < length; i++)
-        base[i] = char(name[i] >= 'a' && name[i] <= 'z' ? name[i] - 'a' + 'A' : name[i]);
+        base[i] = LowerAscii(name[i]);
     base[length] = 0;
     if (length == 3) {
         for (const char *device : kDevices)
@@ -89,18 +74,11 @@ bool IsReservedDeviceName(const char *name)
     // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1, 2
     // and 3 of code page 1252, which Windows takes for digits here.
     unsigned char digit = (unsigned char)base[3];
-    return (strncmp(base, "COM", 3) == 0 || strncmp(base, "LPT", 3) == 0) &&
+    return (strncmp(base, "com", 3) == 0 || strncmp(base, "lpt", 3) == 0) &&
            ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 }  // namespace
-
-void ResetSignatureLoad()
-{
-    free(SignatureTable);
-    SignatureTable = nullptr;
-    signatureLoadTried = false;
-}
 
 char *SetExtension(char *s, const char *extension)
 {
@@ -111,9 +89,7 @@ char *SetExtension(char *s, const char *extension)
         return s;
     if (dot < 0)
         AppendChar(s, '.');
-    for (const char *e = extension; *e != 0; e++)
-        AppendChar(s, LowerAscii(*e));
-    return s;
+    return AppendLowerCase(s, extension);
 }
 
 char *AppendChar(char *s, char c)
@@ -121,6 +97,15 @@ char *AppendChar(char *s, char c)
     size_t length = strlen(s);
     s[length] = c;
     s[length + 1] = 0;
+    return s;
+}
+
+char *AppendLowerCase(char *s, const char *text)
+{
+    char *end = s + strlen(s);
+    for (; *text != 0; text++)
+        *end++ = LowerAscii(*text);
+    *end = 0;
     return s;
 }
 
@@ -164,45 +149,29 @@ int MakeSafeFileName(const char *name, char *out, int capacity)
     return 0;
 }
 
-int ReadForkHeader(FILE *stream, char *name, unsigned char fixed[21], int request)
+int ReadForkHeader(const BinHexHeader *header, char *name, int request)
 {
-    if (!signatureLoadTried) {
-        signatureLoadTried = true;
-        LoadSignatureTable();
-    }
+    LoadSignatureTableOnce();
     name[0] = 0;
-    memset(fixed, 0, kFixedPartSize);
-    rewind(stream);
-
-    // A name longer than the read buffer keeps its first 127 bytes; all n
-    // bytes are consumed so that the fixed part is read from its place.
-    char nameRead[kNameReadCapacity];
-    int n = getc(stream);
-    if (n == EOF)
+    if (header == nullptr)
         return -request;                  // no header: no fork either
-    size_t kept = size_t(n) < sizeof nameRead - 1 ? size_t(n) : sizeof nameRead - 1;
-    if (fread(nameRead, 1, kept, stream) != kept)
-        return -request;
-    nameRead[kept] = 0;
-    for (size_t skipped = kept; skipped < size_t(n); skipped++)
-        if (getc(stream) == EOF)
-            return -request;
-    // A zero byte inside the name ends it, as with any text.
-    TranslateChars(name, nameRead, MacNameTable);
-    if (fread(fixed, 1, kFixedPartSize, stream) != size_t(kFixedPartSize))
-        return -request;
-
-    uint32_t d = ReadBigEndian32(fixed + kFixedDataLength);
-    uint32_t r = ReadBigEndian32(fixed + kFixedResourceLength);
-    uint32_t tested = (request == kForkData || request == kForkPairData) ? d : r;
+    uint32_t tested = (request == kForkData || request == kForkPairData) ? header->dataLength
+                                                                         : header->resourceLength;
+    // A name longer than 127 bytes keeps its first 127; a zero byte inside
+    // it ends it, as with any text.
+    char kept[kNameReadCapacity];
+    size_t n = header->nameLength < kNameReadCapacity - 1 ? header->nameLength : kNameReadCapacity - 1;
+    memcpy(kept, header->name, n);
+    kept[n] = 0;
+    TranslateChars(name, kept, MacNameTable);
     if (tested == 0)
         return -request;
 
-    const SignatureEntry *row = FindSignature(fixed + kFixedTypeCreator);
+    const SignatureEntry *row = FindSignature(header->typeCreator);
     const char *extension = row != nullptr ? row->extension : nullptr;
     if (request == kForkData || request == kForkResource) {
         SetExtension(name, extension);
-        return n;
+        return header->nameLength;
     }
     // Both forks: the mark goes between the name and the PC extension, so
     // the data fork's file still opens with the right program and the two
@@ -211,10 +180,7 @@ int ReadForkHeader(FILE *stream, char *name, unsigned char fixed[21], int reques
     if (dot >= 0)
         name[dot] = 0;
     strcat(name, request == kForkPairData ? ".dat" : ".res");
-    if (extension != nullptr) {
-        AppendChar(name, '.');
-        for (const char *e = extension; *e != 0; e++)
-            AppendChar(name, LowerAscii(*e));
-    }
-    return n;
+    if (extension != nullptr)
+        AppendLowerCase(AppendChar(name, '.'), extension);
+    return header->nameLength;
 }

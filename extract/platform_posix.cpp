@@ -1,6 +1,6 @@
 // POSIX side of the platform seams: file names and console text are UTF-8,
 // files are compared by device and inode.
-#include "extract/convert.h"
+#include "extract/platform.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -65,4 +65,15 @@ int SeekTo(FILE *stream, uint64_t position)
     if (position > uint64_t(INT64_MAX))
         return -1;
     return fseeko(stream, off_t(position), SEEK_SET) == 0 ? 0 : -1;
+}
+
+FILE *OpenForReading(const char *path)
+{
+    FILE *stream = fopen(path, "rb");
+    struct stat st;
+    if (stream != nullptr && (fstat(fileno(stream), &st) != 0 || S_ISDIR(st.st_mode))) {
+        fclose(stream);
+        return nullptr;
+    }
+    return stream;
 }

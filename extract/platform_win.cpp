@@ -1,7 +1,7 @@
 // Windows side of the platform seams: program text is the file system's
 // text already; files are compared by their full path, without regard to
 // letter case.
-#include "extract/convert.h"
+#include "extract/platform.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -35,4 +35,9 @@ int SeekTo(FILE *stream, uint64_t position)
     if (position > uint64_t(INT64_MAX))
         return -1;
     return _fseeki64(stream, (__int64)position, SEEK_SET) == 0 ? 0 : -1;
+}
+
+FILE *OpenForReading(const char *path)
+{
+    return fopen(path, "rb");    // a folder does not open here
 }

@@ -1,16 +1,21 @@
 // The signature table: type/creator to PC extension, read from a small
 // text file of lines "EXT,TYPECREA,note".
-#include "extract/convert.h"
-
-#include "decode/binhex.h"
+#include "extract/signatures.h"
 
 #include <cstdlib>
 #include <cstring>
+
+#include "decode/binhex.h"
+#include "extract/naming.h"
 
 char SignaturesFilePath[kPathCapacity];
 SignatureEntry *SignatureTable = nullptr;
 
 namespace {
+
+// Whether LoadSignatureTable has been tried in this run: once per run, at
+// the first fork extraction, whatever its outcome.
+bool loadTried = false;
 
 // Copies at most limit characters of source (fewer when it is shorter)
 // into destination and terminates it.
@@ -105,6 +110,21 @@ void LoadSignatureTable()
         row++;
     }
     fclose(file);
+}
+
+void LoadSignatureTableOnce()
+{
+    if (loadTried)
+        return;
+    loadTried = true;
+    LoadSignatureTable();
+}
+
+void ResetSignatureLoad()
+{
+    free(SignatureTable);
+    SignatureTable = nullptr;
+    loadTried = false;
 }
 
 const SignatureEntry *FindSignature(const unsigned char typeCreator[8])

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "decode/binhex.h"
-#include "extract/convert.h"
+#include "extract/naming.h"
+#include "extract/platform.h"
+#include "extract/signatures.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -74,19 +76,13 @@ void CheckForkCopy(FILE *expanded, const std::vector<unsigned char> &bix, uint64
 void CheckMacBinary(FILE *expanded, const std::vector<unsigned char> &bix)
 {
     rewind(expanded);
+    BinHexHeader header;
+    if (ReadBinHexHeader(expanded, &header) != 0)
+        return;
     FILE *out = OpenScratchStream(outBuffer, sizeof outBuffer);
-    int result = WriteMacBinary(expanded, out);
+    int result = WriteMacBinary(&header, expanded, out);
     std::vector<unsigned char> bin = ReadAll(out);
     fclose(out);
-
-    BinHexHeader header;
-    FILE *again = OpenReadStream(bix.data(), bix.size());
-    bool haveHeader = ReadBinHexHeader(again, &header) == 0;
-    fclose(again);
-    if (!haveHeader) {
-        FUZZ_CHECK(result == kCopyNoHeader && bin.empty());
-        return;
-    }
     unsigned n = header.nameLength;
     uint32_t d = header.dataLength;
     uint32_t r = header.resourceLength;
@@ -176,8 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     bool haveHeader = ReadBinHexHeader(bixStream, &header) == 0;
     for (int request = kForkData; request <= kForkPairResource; request++) {
         char name[kPathCapacity];
-        unsigned char fixed[kFixedPartSize];
-        int n = ReadForkHeader(bixStream, name, fixed, request);
+        int n = ReadForkHeader(haveHeader ? &header : nullptr, name, request);
         FUZZ_CHECK(strlen(name) < size_t(kPathCapacity));
         bool dataRequest = request == kForkData || request == kForkPairData;
         if (!haveHeader) {
@@ -188,13 +183,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(n == (tested == 0 ? -request : int(header.nameLength)));
         if (n < 0)
             continue;
-        FUZZ_CHECK(memcmp(fixed, header.fixed, kFixedPartSize) == 0);
-        FUZZ_CHECK(ftell(bixStream) == long(n) + 22);
+        FUZZ_CHECK(memcmp(bix.data() + n + 1 + kFixedTypeCreator, header.typeCreator, 8) == 0);
         if (dataRequest)
-            CheckForkCopy(bixStream, bix, DataForkOffset(unsigned(n)), header.dataLength);
+            CheckForkCopy(bixStream, bix, DataForkOffset(&header), header.dataLength);
         else
-            CheckForkCopy(bixStream, bix, ResourceForkOffset(unsigned(n), header.dataLength),
-                          header.resourceLength);
+            CheckForkCopy(bixStream, bix, ResourceForkOffset(&header), header.resourceLength);
     }
     CheckMacBinary(bixStream, bix);
     fclose(bixStream);

@@ -7,15 +7,6 @@
 #include <cstring>
 
 #include "decode/binhex.h"
-#include "extract/convert.h"
-
-// The core's message seam. The targets call the stages and the naming
-// directly, never the driver, so nothing is ever shown.
-WindowHandle MainWindowHandle = nullptr;
-int ShowMessage(WindowHandle, const char *, const char *)
-{
-    return 0;
-}
 
 namespace {
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "decode/binhex.h"
-#include "extract/convert.h"
+#include "extract/file_info.h"
+#include "extract/naming.h"
+#include "extract/platform.h"
 #include "fuzz_support.h"
 
 namespace {

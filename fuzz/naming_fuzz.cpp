@@ -17,7 +17,9 @@
 #include <string>
 
 #include "decode/binhex.h"
-#include "extract/convert.h"
+#include "extract/naming.h"
+#include "extract/platform.h"
+#include "extract/signatures.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -71,8 +73,9 @@ std::string CreatedName(const uint8_t *stream, size_t size, int request)
 {
     FILE *expanded = OpenReadStream(stream, size);
     char name[kPathCapacity];
-    unsigned char fixed[kFixedPartSize];
-    int n = ReadForkHeader(expanded, name, fixed, request);
+    BinHexHeader header;
+    bool haveHeader = ReadBinHexHeader(expanded, &header) == 0;
+    int n = ReadForkHeader(haveHeader ? &header : nullptr, name, request);
     fclose(expanded);
     FUZZ_CHECK(strlen(name) < size_t(kPathCapacity));
     if (n < 0)

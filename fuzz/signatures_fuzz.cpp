@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "extract/convert.h"
+#include "extract/naming.h"
+#include "extract/signatures.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "extract/convert.h"
+#include "extract/signatures.h"
 #include "test_support.h"
 
 namespace {
@@ -65,7 +66,7 @@ TEST_F(Driver, ConvertsInEachModeAndLeavesBothIntermediates)
         UseSignatures("# nothing but the default row\r\n");
         std::string hqx = EncodeBinHex(file);
         std::string input = Input(file);
-        ConvertFile(input.c_str(), c.mode);
+        ConvertFile(input.c_str(), c.mode, &Recorder);
         EXPECT_TRUE(RecordedMessages.empty()) << RecordedMessages[0];
         std::vector<std::string> expected = {"in.bix", "in.bqx", "in.hqx", "s.sig"};
         for (const auto &output : c.outputs) {
@@ -104,19 +105,16 @@ TEST_F(Driver, ReportsEmptyForksWithTheInputPath)
         TearDown();
         SetUp();
         std::string input = Input(c.file);
-        ConvertFile(input.c_str(), c.mode);
+        ConvertFile(input.c_str(), c.mode, &Recorder);
         std::vector<std::string> messages;
         for (std::string m : c.messages)
             messages.push_back(m.replace(m.find("%s"), 2, input));
         EXPECT_EQ(RecordedMessages, messages);
-        for (const std::string &caption : RecordedCaptions)
-            EXPECT_EQ(caption, AppTitle);
         std::vector<std::string> expected = {"in.bix", "in.bqx", "in.hqx"};
         expected.insert(expected.end(), c.forks.begin(), c.forks.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(ListFolder(folder), expected);
     }
-    EXPECT_STREQ(AppTitle, "Quillon 2.0 - (c) 2025-2026 Marrowby");
 }
 
 TEST_F(Driver, DerivesIntermediateNamesFromTheInputsExtension)
@@ -133,7 +131,7 @@ TEST_F(Driver, DerivesIntermediateNamesFromTheInputsExtension)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.input);
         std::string input = Input(Sample(), c.input);
-        ConvertFile(input.c_str(), 4);
+        ConvertFile(input.c_str(), 4, &Recorder);
         EXPECT_TRUE(FileExists(Path(c.bqx)));
         EXPECT_TRUE(FileExists(Path(c.bix)));
     }
@@ -168,7 +166,7 @@ TEST_F(Driver, NeverCreatesAFileOverItsInput)
         UseSignatures("BQX,TEXTttxt\r\n");
         if (strcmp(c.macName, "data") == 0)
             SignaturesFilePath[0] = 0;        // no table: the name stays "data"
-        ConvertFile(input.c_str(), c.mode);
+        ConvertFile(input.c_str(), c.mode, &Recorder);
         EXPECT_EQ(ReadFileBytes(input), before);
         std::string path = std::string(c.message);
         if (path != "data" && path != "in.bqx")
@@ -182,7 +180,7 @@ TEST_F(Driver, NeverCreatesAFileOverItsInput)
 TEST_F(Driver, TheBinFileOfAnInputNamedBinIsAllowedOutsideMode4)
 {
     std::string input = Input(Sample(), "x.bin");
-    ConvertFile(input.c_str(), 1);
+    ConvertFile(input.c_str(), 1, &Recorder);
     EXPECT_TRUE(RecordedMessages.empty());
     EXPECT_TRUE(FileExists(Path("Read Me")));
 }
@@ -207,7 +205,7 @@ TEST_F(Driver, MakesForkNamesSafeForTheFileSystem)
         SetUp();
         MacFile file = Sample();
         file.name = c.macName;
-        ConvertFile(Input(file).c_str(), 1);
+        ConvertFile(Input(file).c_str(), 1, &Recorder);
         EXPECT_TRUE(RecordedMessages.empty());
         std::vector<std::string> expected = {"in.bix", "in.bqx", "in.hqx", c.created};
         std::sort(expected.begin(), expected.end());
@@ -236,7 +234,7 @@ TEST_F(Driver, ReportsACutDownloadAndKeepsWhatThereWas)
         TearDown();
         SetUp();
         WriteFileBytes(Path("in.hqx"), BinHexText(rle.substr(0, c.keepRle)));
-        ConvertFile(Path("in.hqx").c_str(), c.mode);
+        ConvertFile(Path("in.hqx").c_str(), c.mode, &Recorder);
         ASSERT_EQ(RecordedMessages.size(), 1u);
         EXPECT_EQ(RecordedMessages[0],
                   "Le fichier " + Path("in.hqx") + " est incomplet : il s'arrête avant la fin annoncée.");
@@ -252,13 +250,13 @@ TEST_F(Driver, ReportsACutDownloadAndKeepsWhatThereWas)
 TEST_F(Driver, AStreamWithNoHeaderIsNoBinHexInMode4)
 {
     WriteFileBytes(Path("in.hqx"), "just one line\r\n");
-    ConvertFile(Path("in.hqx").c_str(), 4);
+    ConvertFile(Path("in.hqx").c_str(), 4, &Recorder);
     ASSERT_EQ(RecordedMessages.size(), 1u);
     EXPECT_EQ(RecordedMessages[0], "Le fichier " + Path("in.hqx") + " n'est pas un fichier BinHex correct.");
     EXPECT_FALSE(FileExists(Path("in.bin")));
     EXPECT_EQ(ReadFileBytes(Path("in.bqx")), "");
     RecordedMessages.clear();
-    ConvertFile(Path("in.hqx").c_str(), 1);
+    ConvertFile(Path("in.hqx").c_str(), 1, &Recorder);
     EXPECT_EQ(RecordedMessages[0], "Le fichier " + Path("in.hqx") + " ne contient pas de données.");
 }
 
@@ -267,7 +265,7 @@ TEST_F(Driver, RefusesPathsThatWouldPass255Characters)
     std::string longName(254 - folder.size(), 'p');     // the input itself fits
     std::string input = Input(Sample(), longName);
     ASSERT_EQ(input.size(), 255u);
-    ConvertFile(input.c_str(), 1);
+    ConvertFile(input.c_str(), 1, &Recorder);
     ASSERT_EQ(RecordedMessages.size(), 1u);
     EXPECT_EQ(RecordedMessages[0], "Le chemin du fichier " + input + " est trop long.");
     EXPECT_EQ(ListFolder(folder), std::vector<std::string>{longName});
@@ -276,7 +274,7 @@ TEST_F(Driver, RefusesPathsThatWouldPass255Characters)
 TEST_F(Driver, ReportsFilesThatCannotBeCreatedAndGoesOn)
 {
     mkdir(Path("Read Me").c_str(), 0755);         // a folder in the fork's place
-    ConvertFile(Input(Sample()).c_str(), 1);
+    ConvertFile(Input(Sample()).c_str(), 1, &Recorder);
     ASSERT_EQ(RecordedMessages.size(), 1u);
     EXPECT_EQ(RecordedMessages[0], "Le fichier Read Me ne peut pas être créé.");
 }
@@ -301,7 +299,7 @@ TEST_F(Driver, ReportsWritesThatFail)
         SetUp();
         ASSERT_EQ(symlink("/dev/full", Path(c.link).c_str()), 0);
         std::string input = Input(Sample());
-        ConvertFile(input.c_str(), c.mode);
+        ConvertFile(input.c_str(), c.mode, &Recorder);
         std::string file = c.file[0] == '@' ? Path(c.file + 1) : c.file;
         ASSERT_EQ(RecordedMessages.size(), 1u);
         EXPECT_EQ(RecordedMessages[0], "Erreur d'écriture dans le fichier " + file + ".");
@@ -311,8 +309,9 @@ TEST_F(Driver, ReportsWritesThatFail)
 TEST_F(Driver, AnInputThatCannotBeOpenedEndsTheProgram)
 {
     std::string missing = Path("missing.hqx");
-    EXPECT_EXIT(ConvertFile(missing.c_str(), 1), testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(ConvertFile(folder.c_str(), 1), testing::ExitedWithCode(1), "");
+    EXPECT_EQ(ConvertFile(missing.c_str(), 1, &Recorder), kConvertFatal);
+    EXPECT_EQ(ConvertFile(folder.c_str(), 1, &Recorder), kConvertFatal);
+    EXPECT_EQ(RecordedMessages, std::vector<std::string>(2, "Erreur à l'ouverture des fichiers"));
     // Nothing was made before the failure.
     EXPECT_EQ(ListFolder(folder), std::vector<std::string>{});
 }
@@ -322,7 +321,7 @@ TEST_F(Driver, AReadOnlyInputIsConverted)
     std::string input = Input(Sample());
     if (!MakeReadOnly(input))
         GTEST_SKIP() << "cannot make a file read-only here";
-    ConvertFile(input.c_str(), 1);
+    ConvertFile(input.c_str(), 1, &Recorder);
     UndoReadOnly(input);
     EXPECT_EQ(RecordedMessages, std::vector<std::string>{});
     EXPECT_EQ(ReadFileBytes(Path("Read Me")), Sample().data);

@@ -1,5 +1,5 @@
 // The information panel's text.
-#include "extract/convert.h"
+#include "extract/file_info.h"
 #include "test_support.h"
 
 namespace {

@@ -14,12 +14,16 @@ std::string Pattern(size_t length, int salt)
     return s;
 }
 
+// No header to write a MacBinary file of.
+const int kCopyNoHeader = -4;
+
 // Runs WriteMacBinary on the stream of `file` and returns the output.
 std::string MacBinaryOf(const std::string &stream, int *result = nullptr)
 {
     FILE *in = StreamWith(stream);
     FILE *out = tmpfile();
-    int r = WriteMacBinary(in, out);
+    BinHexHeader header;
+    int r = ReadBinHexHeader(in, &header) < 0 ? kCopyNoHeader : WriteMacBinary(&header, in, out);
     if (result != nullptr)
         *result = r;
     std::string bytes = StreamContents(out);

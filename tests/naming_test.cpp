@@ -2,7 +2,8 @@
 #include <cstring>
 
 #include "decode/binhex.h"
-#include "extract/convert.h"
+#include "extract/naming.h"
+#include "extract/signatures.h"
 #include "test_support.h"
 
 namespace {
@@ -165,8 +166,9 @@ protected:
     {
         FILE *stream = StreamWith(BinHexStream(file));
         char name[kPathCapacity];
-        unsigned char fixed[kFixedPartSize];
-        int result = ReadForkHeader(stream, name, fixed, request);
+        BinHexHeader header;
+        bool have = ReadBinHexHeader(stream, &header) == 0;
+        int result = ReadForkHeader(have ? &header : nullptr, name, request);
         long position = ftell(stream);
         fclose(stream);
         if (n != nullptr)
@@ -174,7 +176,7 @@ protected:
         if (result < 0)
             return std::to_string(result);
         EXPECT_EQ(position, long(file.name.size()) + 22);
-        EXPECT_EQ(ReadBigEndian32(fixed + kFixedDataLength), file.data.size());
+        EXPECT_EQ(header.dataLength, file.data.size());
         return name;
     }
 };
@@ -273,9 +275,10 @@ TEST_F(ForkHeader, AStreamTooShortForItsHeaderHoldsNoFork)
         SCOPED_TRACE(keep);
         FILE *f = StreamWith(stream.substr(0, keep));
         char name[kPathCapacity];
-        unsigned char fixed[kFixedPartSize];
-        EXPECT_EQ(ReadForkHeader(f, name, fixed, kForkData), -1);
-        EXPECT_EQ(ReadForkHeader(f, name, fixed, kForkPairResource), -4);
+        BinHexHeader header;
+        EXPECT_EQ(ReadBinHexHeader(f, &header), -1);
+        EXPECT_EQ(ReadForkHeader(nullptr, name, kForkData), -1);
+        EXPECT_EQ(ReadForkHeader(nullptr, name, kForkPairResource), -4);
         fclose(f);
     }
 }

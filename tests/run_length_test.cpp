@@ -78,15 +78,4 @@ TEST(ExpandRunLength, ExpandsLongStreamsAcrossItsBuffers)
     EXPECT_EQ(Expand(input), expected);
 }
 
-TEST(SwapLong, ReversesTheFourBytes)
-{
-    EXPECT_EQ(SwapLong(0x12345678u), 0x78563412u);
-    EXPECT_EQ(SwapLong(0xFF000000u), 0x000000FFu);
-    EXPECT_EQ(SwapLong(SwapLong(0xCAFEBABEu)), 0xCAFEBABEu);
-    const unsigned char length[4] = {0x00, 0x00, 0x12, 0x34};
-    EXPECT_EQ(ReadBigEndian32(length), 4660u);
-    const unsigned char largest[4] = {0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(ReadBigEndian32(largest), 4294967295u);
-}
-
 }  // namespace

@@ -1,7 +1,7 @@
 // The signatures file and the three-pass lookup.
 #include <cstring>
 
-#include "extract/convert.h"
+#include "extract/signatures.h"
 #include "test_support.h"
 
 namespace {

@@ -12,19 +12,9 @@
 #include <cstring>
 
 #include "decode/binhex.h"
-#include "extract/convert.h"
+#include "extract/naming.h"
+#include "extract/signatures.h"
 
-std::vector<std::string> RecordedMessages;
-std::vector<std::string> RecordedCaptions;
-
-WindowHandle MainWindowHandle = nullptr;
-
-int ShowMessage(WindowHandle, const char *text, const char *caption)
-{
-    RecordedMessages.push_back(text);
-    RecordedCaptions.push_back(caption);
-    return 0;
-}
 
 std::string ReadFileBytes(const std::string &path)
 {
@@ -224,7 +214,6 @@ void InTempFolder::SetUp()
     previous = cwd;
     ASSERT_EQ(chdir(folder.c_str()), 0);
     RecordedMessages.clear();
-    RecordedCaptions.clear();
     ResetSignatureLoad();
     SignaturesFilePath[0] = 0;
 }

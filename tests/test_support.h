@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "recorder.h"
+
 std::string ReadFileBytes(const std::string &path);
 void WriteFileBytes(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
@@ -46,9 +48,6 @@ std::string BinHexText(const std::string &rle, const std::string &lineEnd = "\r\
 // The whole .hqx file of a Macintosh file.
 std::string EncodeBinHex(const MacFile &file, const std::string &lineEnd = "\r\n");
 
-// What the message dialog would have shown, in order.
-extern std::vector<std::string> RecordedMessages;
-extern std::vector<std::string> RecordedCaptions;
 
 // Runs each test in a fresh temporary folder that is also the current
 // directory; removes it afterwards.

@@ -1,0 +1,35 @@
+// What differs between Windows and POSIX systems: the text of file names
+// and the console, comparing and opening files, positions past 2 GiB. One
+// implementation per platform, chosen by the build (platform_posix.cpp,
+// platform_win.cpp).
+//
+// Program text is single-byte Windows ANSI (code page 1252); paths live in
+// buffers of kPathCapacity bytes (at most 255 characters).
+#ifndef QUILLON_EXTRACT_PLATFORM_H
+#define QUILLON_EXTRACT_PLATFORM_H
+
+#include <cstdint>
+#include <cstdio>
+
+const int kPathCapacity = 256;
+
+// Converts program text (Windows ANSI) into the text that the file system
+// and the console of this platform take: UTF-8 on POSIX systems, unchanged
+// on Windows. Returns: 0, or -1 when out could not hold it (out is then
+// empty).
+int ToNativeText(const char *ansi, char *out, int capacity);
+
+// Returns: 1 when both paths name the same existing file, else 0.
+int SameFile(const char *a, const char *b);
+
+// Moves stream to an absolute position that may lie beyond 2 GiB.
+// Returns: 0, or -1 when the stream could not be positioned.
+int SeekTo(FILE *stream, uint64_t position);
+
+// Opens an existing file for reading only ("rb"): the program never writes
+// a file it reads, so read-only files (from a CD-ROM, a share) are read. A
+// folder, which POSIX systems let fopen open, is not a file to read.
+// Returns: the stream (the caller closes it), or null.
+FILE *OpenForReading(const char *path);
+
+#endif
