@@ -43,8 +43,9 @@ bool ChooseFiles(HWND owner, char *buffer, const char *title, const char *filter
     request.lpstrFile = buffer;
     request.nMaxFile = kChooserCapacity;
     request.lpstrTitle = title;
-    // No OFN_NOCHANGEDIR: a confirmed choice makes the files' folder
-    // current, where the driver creates the fork files by bare name.
+    // No OFN_NOCHANGEDIR: the dialog moves the current directory when the
+    // user browses; the main window then makes the chosen files' folder
+    // current itself, since a typed full path doesn't move it.
     request.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK;
     request.lpfnHook = ChooserHook;
     return GetOpenFileNameA(&request) != 0;

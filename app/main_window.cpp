@@ -18,12 +18,18 @@ static const char kHelpItem[] = "Aide à l'utilisation";
 // At most this many selected entries are converted by one "Conversion".
 static const int kBatchLimit = 32;
 
+// Posted to itself at initialisation when the program has arguments: they
+// are taken once the window shows, so their messages have it as owner.
+static const UINT kTakeCommandLine = WM_APP;
+
 // The window's state, kept in DWLP_USER for the dialog's lifetime.
 struct MainWindowState {
-    // The folder of a several-file choice with one backslash appended;
-    // "" after a one-file choice (the entry then holds the full path).
+    // The folder of a several-file choice with one backslash appended (or
+    // of handed-over files that share one); "" after a one-file choice or
+    // for files of several folders (the entries then hold full paths).
     char selectionDirectory[kPathCapacity];
     char chooserResult[kChooserBufferSize];
+    const char *commandLine;  // the program's arguments, borrowed
 };
 
 static MainWindowState *StateOf(HWND window)
@@ -54,6 +60,27 @@ static void ShowEntryInfo(HWND window, int index)
         ShowFileInfo(path, GetDlgItem(window, IDC_INFO_PANEL));
 }
 
+// Returns: the length of path's folder, its last backslash included; 0
+// when it has none.
+static size_t FolderLength(const char *path)
+{
+    const char *last = strrchr(path, '\\');
+    return last == nullptr ? 0 : size_t(last - path) + 1;
+}
+
+// Makes the folder of path current: the driver creates fork files there by
+// bare name. A path without a folder leaves the current directory alone.
+static void MoveToFolderOf(const char *path)
+{
+    char folder[kPathCapacity];
+    size_t length = FolderLength(path);
+    if (length == 0 || length >= size_t(kPathCapacity))
+        return;
+    memcpy(folder, path, length);
+    folder[length] = '\0';
+    SetCurrentDirectoryA(folder);
+}
+
 static INT_PTR OnMainInit(HWND window, MainWindowState *state)
 {
     MainWindowHandle = window;
@@ -68,6 +95,9 @@ static INT_PTR OnMainInit(HWND window, MainWindowState *state)
     EnableWindow(GetDlgItem(window, IDC_CONVERT), FALSE);
     CheckRadioButton(window, IDC_EXTRACT, IDC_MACBINARY, IDC_EXTRACT);
     CheckRadioButton(window, IDC_DATA_ONLY, IDC_BOTH_FORKS, IDC_DATA_ONLY);
+    DragAcceptFiles(window, TRUE);
+    if (state->commandLine[strspn(state->commandLine, " \t")] != '\0')
+        PostMessageA(window, kTakeCommandLine, 0, 0);
     return TRUE;
 }
 
@@ -94,6 +124,56 @@ static void FillFileList(HWND window, MainWindowState *state)
     }
 }
 
+// The end of every confirmed choice: the first entry selected and shown,
+// its folder made current (the Open dialog moves there only when the user
+// browses into it, not for a typed full path).
+static void ShowNewChoice(HWND window)
+{
+    EnableWindow(GetDlgItem(window, IDC_CONVERT), TRUE);
+    SendMessageA(GetDlgItem(window, IDC_FILE_LIST), LB_SETSEL, TRUE, 0);
+    ShowEntryInfo(window, 0);
+    char path[kPathCapacity];
+    if (GetEntryPath(window, 0, path) == 0)
+        MoveToFolderOf(path);
+}
+
+// Replaces the list with the files of a command line or a drop, like a new
+// choice in the Open dialog: bare names after SelectionDirectory when
+// several files share one folder, full paths otherwise. When none was
+// taken, the list stays as it was. Then names what was left out.
+static void TakeHandedFiles(HWND window, const HandedFiles *files)
+{
+    MainWindowState *state = StateOf(window);
+    if (files->count > 0) {
+        size_t folder = files->count > 1 ? FolderLength(files->paths[0]) : 0;
+        for (int i = 1; i < files->count; ++i) {
+            if (FolderLength(files->paths[i]) != folder
+                || strncmp(files->paths[i], files->paths[0], folder) != 0)
+                folder = 0;
+        }
+        memcpy(state->selectionDirectory, files->paths[0], folder);
+        state->selectionDirectory[folder] = '\0';
+        HWND list = GetDlgItem(window, IDC_FILE_LIST);
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        for (int i = 0; i < files->count; ++i)
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(files->paths[i] + folder));
+        ShowNewChoice(window);
+    }
+    ReportLeftOut(files);
+}
+
+// Takes the files of drop, or of the command line when drop is null.
+static INT_PTR OnHandedFiles(HWND window, HDROP drop)
+{
+    HandedFiles files;  // about 9 KB, for this one message
+    if (drop != nullptr)
+        ReadDroppedFiles(drop, &files);
+    else
+        ReadCommandLine(StateOf(window)->commandLine, &files);
+    TakeHandedFiles(window, &files);
+    return TRUE;
+}
+
 static void OnBrowse(HWND window)
 {
     MainWindowState *state = StateOf(window);
@@ -107,10 +187,8 @@ static void OnBrowse(HWND window)
         EnableWindow(convert, FALSE);
         return;
     }
-    EnableWindow(convert, TRUE);
     FillFileList(window, state);
-    SendMessageA(list, LB_SETSEL, TRUE, 0);
-    ShowEntryInfo(window, 0);
+    ShowNewChoice(window);
 }
 
 static void OnSelectionChange(HWND window)
@@ -156,8 +234,12 @@ static void OnConvert(HWND window)
                                  kBatchLimit, reinterpret_cast<LPARAM>(selected));
     for (int i = 0; i < count; ++i) {
         char path[kPathCapacity];
-        if (GetEntryPath(window, selected[i], path) == 0)
+        if (GetEntryPath(window, selected[i], path) == 0) {
+            // Entries may come from several folders (a command line, a
+            // drop): each file's forks go beside it.
+            MoveToFolderOf(path);
             ConvertFile(path, mode);
+        }
     }
     SetCursor(previous);
 }
@@ -224,6 +306,13 @@ static INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return OnMainCommand(window, wParam);
     case WM_SYSCOMMAND:
         return OnMainSysCommand(window, wParam);
+    case WM_DROPFILES:
+        return OnHandedFiles(window, reinterpret_cast<HDROP>(wParam));
+    case kTakeCommandLine:
+        // The dialog manager shows the window only once its queue is
+        // empty: show it now, so a message opens over a visible window.
+        ShowWindow(window, SW_SHOWNORMAL);
+        return OnHandedFiles(window, nullptr);
     case WM_DESTROY:
         EndDialog(window, 0);
         PostQuitMessage(0);
@@ -232,9 +321,10 @@ static INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     return FALSE;
 }
 
-void RunMainWindow()
+void RunMainWindow(const char *commandLine)
 {
     static MainWindowState state;  // about 2.3 KB: kept off the stack
+    state.commandLine = commandLine;
     DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr,
                     MainWindowProc, reinterpret_cast<LPARAM>(&state));
 }

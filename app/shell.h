@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "extract/convert.h"
 
 // The program's module instance, kept at entry; dialog templates and icon
@@ -34,7 +36,9 @@ void LoadSignaturesPath();
 // ------------------------------------------------------------- dialogs
 
 // Runs the main window (dialog 128) modally until the user closes it.
-void RunMainWindow();
+// commandLine (the program's arguments, borrowed for the run) may name
+// files that the list takes as soon as the window shows.
+void RunMainWindow(const char *commandLine);
 
 // Runs the About box (dialog 129) over owner.
 void ShowAboutBox(HWND owner);
@@ -52,6 +56,32 @@ int ChooseSignaturesFile(char *name, HWND owner);
 const int kChooserCapacity = 1024;       // what the Open dialog may fill
 const int kChooserBufferSize = 2048;     // what the caller provides
 bool ChooseFiles(HWND owner, char *buffer, const char *title, const char *filters);
+
+// ------------------------------------------------------ handed-over files
+
+// Files given on the command line or dropped on the main window, checked
+// before the list takes them. The list takes at most kHandedLimit; the
+// rest are ignored, as a batch converts no more.
+const int kHandedLimit = 32;
+const int kLeftOutCapacity = 1024;
+struct HandedFiles {
+    int count;                                // rows of paths in use
+    char paths[kHandedLimit][kPathCapacity];  // full paths of existing files
+    int leftOutCount;                         // folders and missing files
+    char leftOut[kLeftOutCapacity];           // "path (why), ..." as given
+};
+
+// Fills files from the program's arguments: separated by blanks, double
+// quotes around a path with blanks. A path over 255 characters is refused
+// with its own message at once.
+void ReadCommandLine(const char *commandLine, HandedFiles *files);
+
+// The same for the files of a WM_DROPFILES; releases drop.
+void ReadDroppedFiles(HDROP drop, HandedFiles *files);
+
+// Shows the one message naming the folders and missing files left out of
+// files, if any; returns when the user has closed it.
+void ReportLeftOut(const HandedFiles *files);
 
 // Moves window so that it is centred over reference (or the screen when
 // reference is null), then pulled back onto the screen once.

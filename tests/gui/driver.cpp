@@ -91,17 +91,24 @@ static PROCESS_INFORMATION App;   // the running program, if any
 
 static void PumpFor(int milliseconds);
 
-static bool Launch(const std::string &directory)
+// Starts command (a Windows program, or a Unix one by its Z: path) in
+// directory (null: the driver's own).
+static bool Start(const std::string &command, const char *directory, PROCESS_INFORMATION *process)
 {
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    std::string command = "\"" + ExePath + "\"";
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
-    memset(&App, 0, sizeof App);
-    return CreateProcessA(ExePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.c_str(), &startup, &App) != 0;
+    memset(process, 0, sizeof *process);
+    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory,
+                          &startup, process) != 0;
+}
+
+// arguments: the command line after the program's path.
+static bool Launch(const std::string &directory, const std::string &arguments = "")
+{
+    return Start("\"" + ExePath + "\" " + arguments, directory.c_str(), &App);
 }
 
 static bool AppRunning()
@@ -926,14 +933,14 @@ static void LaterStart(const char *value, bool chooserExpected)
 // ============================================================ suite: main
 
 // Starts with the signatures file C:\q\sig\names.sig stored, in C:\q\start.
-static HWND StartWithSignatures()
+static HWND StartWithSignatures(const std::string &arguments = "")
 {
     FreshDirectory(kWork);
     CreateDirectoryA("C:\\q\\sig", nullptr);
     CreateDirectoryA("C:\\q\\start", nullptr);
     WriteBytes("C:\\q\\sig\\names.sig", kSignatures);
     SetStoredPath("C:\\q\\sig\\names.sig");
-    if (!Launch("C:\\q\\start"))
+    if (!Launch("C:\\q\\start", arguments))
         return nullptr;
     return WaitForMainWindow();
 }
@@ -1117,6 +1124,10 @@ static void BrowseOneAndSeveral()
     std::string panel = TextOf(GetDlgItem(main, kPanel));
     CHECK_TEXT(panel, PanelText(kReadMe, "Read Me"));
     CHECK(IsWindowEnabled(GetDlgItem(main, kConvert)), "\"Conversion\" is disabled after a choice");
+    // The dialog showed C:\q\start: the fork still lands beside the file.
+    Click(main, kConvert);
+    CHECK(WaitForFile("C:\\q\\in\\Read Me.zza", kReadMe.data), "no Read Me.zza beside the typed path");
+    CHECK(WaitUntil([&] { return Responsive(main); }), "the window does not answer after the batch");
     // Several files, typed as bare names: the Open dialog opens in the
     // current directory, which the first choice moved to C:\q\in.
     problem = Browse(main, "\"c.hqx\" \"b.hqx\" \"a.hqx\"");
@@ -1283,6 +1294,87 @@ static void BatchOfAtMost32()
     CloseMainAndExpectZero(main, true);
 }
 
+// Drops files (Windows paths) on the middle of window through the X11 drag
+// source beside this file, as a Linux file manager drops them: Wine then
+// posts WM_DROPFILES, if the window accepts files. Wine cannot wait for a
+// Unix process: the caller waits for the drop's effect.
+static bool DropFiles(HWND window, const std::vector<std::string> &paths)
+{
+    RECT rect = WindowRect(window);
+    HANDLE xid = GetPropA(GetAncestor(window, GA_ROOT), "__wine_x11_whole_window");
+    std::string command = Format("Z:\\usr\\bin\\python3 \"%s/tests/gui/xdnd-drop\" %llu %ld %ld",
+                                 QUILLON_SOURCE_DIR, (unsigned long long)(ULONG_PTR)xid,
+                                 (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    for (const std::string &path : paths)
+        command += " \"" + path + "\"";
+    PROCESS_INFORMATION drag;
+    if (!Start(command, nullptr, &drag))
+        return false;
+    CloseHandle(drag.hProcess);
+    CloseHandle(drag.hThread);
+    return true;
+}
+
+// Files handed over by Explorer: on the command line ("Open with", a drop
+// on the icon), then dropped on the list. Both entries are then converted
+// in mode 1; the forks must land beside their inputs.
+struct HandOver {
+    const char *arguments;
+    std::vector<std::string> dropped;  // none: no drop
+    const char *message;               // "": none is shown
+    const char *items;                 // the list; a.hqx (kReadMe) comes first
+    std::vector<std::pair<std::string, std::string>> forks;  // path, bytes
+};
+
+static const HandOver kHandOvers[] = {
+    {"\"C:\\c\\dossier été\\a.hqx\" C:\\c\\in\\b.hqx", {}, "", "C:\\c\\dossier été\\a.hqx|C:\\c\\in\\b.hqx",
+     {{"C:\\c\\dossier été\\Read Me.zza", kReadMe.data}, {"C:\\c\\in\\Report.wrd", kReport.data}}},
+    {"C:\\c\\in\\b.hqx C:\\c\\gone.hqx \"C:\\c\\in\" C:\\c\\in\\a.hqx", {},
+     "Laissés de côté : C:\\c\\gone.hqx (introuvable), C:\\c\\in (dossier).", "a.hqx|b.hqx",
+     {{"C:\\c\\in\\Read Me.zza", kReadMe.data}, {"C:\\c\\in\\Report.wrd", kReport.data}}},
+    {"C:\\c\\in\\b.hqx", {"C:\\c\\dossier été\\c.hqx", "C:\\c\\dossier été\\a.hqx"}, "", "a.hqx|c.hqx",
+     {{"C:\\c\\dossier été\\Read Me.zza", kReadMe.data}, {"C:\\c\\dossier été\\Caf\xE9 photo.jpg", kPhoto.data}}},
+};
+
+static void HandOverFiles(const HandOver &row)
+{
+    FreshDirectory("C:\\c");
+    CHECK(CreateDirectoryA("C:\\c\\in", nullptr) && CreateDirectoryA("C:\\c\\dossier été", nullptr)
+              && WriteSample("C:\\c\\in", kReadMe) && WriteSample("C:\\c\\in", kReport)
+              && WriteSample("C:\\c\\dossier été", kReadMe) && WriteSample("C:\\c\\dossier été", kPhoto),
+          "cannot write the samples");
+    HWND main = StartWithSignatures(row.arguments);
+    CHECK(main != nullptr, "no main window");
+    HWND list = GetDlgItem(main, kFileList);
+    if (row.message[0] != '\0') {
+        HWND message = WaitForAppWindow(kAppTitle, main, false);
+        CHECK(message != nullptr, "no message dialog");
+        std::string text = TextOf(GetDlgItem(message, 19128));
+        CHECK_TEXT(text, std::string(row.message));
+        ClickButton(message, 101);
+        CHECK(WaitGone(message), "\"OK\" did not close the message dialog");
+    }
+    if (!row.dropped.empty()) {
+        CHECK(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) > 0; }), "the command line gave no entry");
+        CHECK(DropFiles(list, row.dropped), "cannot start the drag source");
+    }
+    CHECK(WaitUntil([&] { return Joined(ListItems(list)) == row.items; }), "the list holds %s, expected %s",
+          Show(Joined(ListItems(list))).c_str(), Show(row.items).c_str());
+    CHECK(FindAppWindow(kAppTitle) == nullptr, "an unexpected message");
+    std::string selected = SelectedIndexes(list);
+    CHECK_TEXT(selected, std::string("0"));
+    std::string panel = TextOf(GetDlgItem(main, kPanel));
+    CHECK_TEXT(panel, PanelText(kReadMe, "Read Me"));
+    if (!row.dropped.empty())
+        CHECK(Screenshot(main, "main-window-after-drop"), "screenshot failed");
+    SelectEntries(main, kFileList, {0, 1});
+    Click(main, kConvert);
+    for (const auto &fork : row.forks)
+        CHECK(WaitForFile(fork.first, fork.second), "%s is missing or wrong", fork.first.c_str());
+    CHECK(WaitUntil([&] { return Responsive(main); }), "the window does not answer after the batch");
+    CloseMainAndExpectZero(main, true);
+}
+
 // ============================================================ suite: messages
 
 static void EmptyForkMessages()
@@ -1424,6 +1516,9 @@ static const Scenario kScenarios[] = {
     {"main", "radio rules", RadioRules},
     {"main", "conversion of three entries in each mode", ConversionModes},
     {"main", "batch of at most 32 entries", BatchOfAtMost32},
+    {"main", "command line: two folders, blanks, accent", [] { HandOverFiles(kHandOvers[0]); }},
+    {"main", "command line: a missing file and a folder left out", [] { HandOverFiles(kHandOvers[1]); }},
+    {"main", "drop on the list replaces it", [] { HandOverFiles(kHandOvers[2]); }},
     {"messages", "empty forks: messages, Escape ignored, OK/Enter/close", EmptyForkMessages},
     {"messages", "open failure ends with status 1", FatalOpenFailure},
     {"messages", "About box: Escape, OK and close box", AboutBox},

@@ -1,0 +1,132 @@
+// Files handed over by Explorer: the paths on the command line ("Open
+// with", a file association, a drop on the program's icon) and the files
+// dropped on the main window. Each is checked before the list takes it.
+#include <cstdio>
+#include <cstring>
+
+#include "app/shell.h"
+
+// The driver's own text for a path that does not fit 255 characters.
+static const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
+// The one message naming what was left out: "path (why), path (why)".
+static const char kLeftOutOne[] = "Laissé de côté : %s.";
+static const char kLeftOutSeveral[] = "Laissés de côté : %s.";
+static const char kMissing[] = "introuvable";
+static const char kFolder[] = "dossier";
+static const char kCut[] = ", \x85";  // ends a list of names that is too long
+
+// An argument or dropped name is read into this many bytes; a longer one is
+// refused as too long (the cut name is shown).
+static const int kArgumentCapacity = 512;
+
+static void ReportTooLong(const char *given)
+{
+    char text[sizeof kPathTooLong + kArgumentCapacity];
+    snprintf(text, sizeof text, kPathTooLong, given);
+    ShowMessage(MainWindowHandle, text, AppTitle);
+}
+
+static void NoteLeftOut(HandedFiles *files, const char *given, const char *why)
+{
+    ++files->leftOutCount;
+    char item[kArgumentCapacity + 32];
+    snprintf(item, sizeof item, "%s%s (%s)", files->leftOut[0] != '\0' ? ", " : "", given, why);
+    // Room for kCut is kept; once it is there, later names are only counted.
+    size_t used = strlen(files->leftOut);
+    if (AppendText(files->leftOut, item, kLeftOutCapacity - int(sizeof kCut)) < 0
+        && (used == 0 || files->leftOut[used - 1] != '\x85'))
+        AppendText(files->leftOut, kCut, kLeftOutCapacity);
+}
+
+// Takes one path as given (relative to the current directory, or full):
+// an existing file gets its full path in the next free row; a folder or a
+// missing file is noted for the message; a path over 255 characters gets
+// the driver's message at once. Beyond kHandedLimit files, nothing more is
+// looked at, as a batch converts no more.
+static void ConsiderPath(HandedFiles *files, const char *given, size_t length)
+{
+    if (files->count == kHandedLimit || length == 0)
+        return;
+    char *full = files->paths[files->count];
+    DWORD fullLength = 0;
+    if (length < size_t(kArgumentCapacity))
+        fullLength = GetFullPathNameA(given, kPathCapacity, full, nullptr);
+    if (length >= size_t(kArgumentCapacity) || fullLength >= DWORD(kPathCapacity)) {
+        ReportTooLong(given);
+        return;
+    }
+    DWORD attributes = fullLength == 0 ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        NoteLeftOut(files, given, kMissing);
+    else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        NoteLeftOut(files, given, kFolder);
+    else
+        ++files->count;
+}
+
+static void ClearHandedFiles(HandedFiles *files)
+{
+    files->count = 0;
+    files->leftOutCount = 0;
+    files->leftOut[0] = '\0';
+}
+
+// Copies the argument at *cursor into out (kArgumentCapacity bytes, cut if
+// longer) and moves *cursor past it. Blanks and tabs separate arguments;
+// double quotes keep blanks inside one and are dropped. A backslash is a
+// path character and escapes nothing: `"C:\"` is the root of C:.
+// Returns: the argument's length before any cut, or -1 at the line's end.
+static int NextArgument(const char **cursor, char *out)
+{
+    const char *p = *cursor;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    if (*p == '\0')
+        return -1;
+    int length = 0;
+    bool quoted = false;
+    for (; *p != '\0' && (quoted || (*p != ' ' && *p != '\t')); ++p) {
+        if (*p == '"') {
+            quoted = !quoted;
+        } else {
+            if (length < kArgumentCapacity - 1)
+                out[length] = *p;
+            ++length;
+        }
+    }
+    out[length < kArgumentCapacity ? length : kArgumentCapacity - 1] = '\0';
+    *cursor = p;
+    return length;
+}
+
+void ReadCommandLine(const char *commandLine, HandedFiles *files)
+{
+    ClearHandedFiles(files);
+    char argument[kArgumentCapacity];
+    int length;
+    while ((length = NextArgument(&commandLine, argument)) >= 0)
+        ConsiderPath(files, argument, size_t(length));
+}
+
+void ReadDroppedFiles(HDROP drop, HandedFiles *files)
+{
+    ClearHandedFiles(files);
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char name[kArgumentCapacity];
+        UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        DragQueryFileA(drop, i, name, sizeof name);
+        ConsiderPath(files, name, length);
+    }
+    DragFinish(drop);
+}
+
+void ReportLeftOut(const HandedFiles *files)
+{
+    if (files->leftOutCount == 0)
+        return;
+    char text[sizeof kLeftOutSeveral + kLeftOutCapacity];
+    snprintf(text, sizeof text, files->leftOutCount == 1 ? kLeftOutOne : kLeftOutSeveral,
+             files->leftOut);
+    ShowMessage(MainWindowHandle, text, AppTitle);
+}
