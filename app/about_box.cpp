@@ -1,13 +1,14 @@
 // The About box (dialog 129), opened from the main window's system menu.
 #include "app/about_box_res.h"
 #include "app/app_res.h"
+#include "app/dialog_util.h"
 #include "app/shell.h"
 
 static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
-        CentreWindow(dialog, MainWindow());
+        CentreWindow(dialog, MainWindowHandle);
         return TRUE;
     case WM_COMMAND: {
         int id = LOWORD(wParam);

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "app/dialog_util.h"
 #include "app/shell.h"
 
 #include <commdlg.h>
@@ -27,7 +28,7 @@ static UINT_PTR CALLBACK ChooserHook(HWND hookWindow, UINT message, WPARAM, LPAR
         GetWindowRect(dialog, &rect);
         SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left,
                      rect.bottom - rect.top - kTrimmedHeight, SWP_NOMOVE);
-        CentreWindow(dialog, MainWindow());
+        CentreWindow(dialog, MainWindowHandle);
     }
     return 1;
 }

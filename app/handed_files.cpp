@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/dialog_util.h"
 #include "app/shell.h"
 
 // The driver's own text for a path that does not fit 255 characters.
 static const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
 // The one message naming what was left out: "path (why), path (why)".
-static const char kLeftOutOne[] = "Laissé de côté : %s.";
-static const char kLeftOutSeveral[] = "Laissés de côté : %s.";
+static const char kLeftOutOne[] = "Ce fichier est laissé de côté : %s.";
+static const char kLeftOutSeveral[] = "Ces fichiers sont laissés de côté : %s.";
 static const char kMissing[] = "introuvable";
 static const char kFolder[] = "dossier";
 static const char kCut[] = ", \x85";  // ends a list of names that is too long

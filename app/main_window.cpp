@@ -1,10 +1,14 @@
 // The main window (dialog 128): the file list, the information panel, the
 // two radio choices that make the conversion mode, and the batch of
 // conversions.
+#include <cstdlib>
 #include <cstring>
+
+#include "extract/file_info.h"
 
 #include "app/app_res.h"
 #include "app/main_window_res.h"
+#include "app/dialog_util.h"
 #include "app/shell.h"
 
 static const char kChooserTitle[] = "Sélection des fichiers BinHex/MacBinary";
@@ -51,6 +55,15 @@ static int GetEntryPath(HWND window, int index, char *path)
         || AppendText(path, entry, kPathCapacity) < 0)
         return -1;
     return 0;
+}
+
+// Fills the information panel with the details of the file at path, or
+// with the message for a file that is not BinHex.
+static void ShowFileInfo(const char *path, HWND panel)
+{
+    char text[kInfoTextCapacity];
+    FormatFileInfo(path, text);
+    SetWindowTextA(panel, text);
 }
 
 static void ShowEntryInfo(HWND window, int index)
@@ -238,7 +251,9 @@ static void OnConvert(HWND window)
             // Entries may come from several folders (a command line, a
             // drop): each file's forks go beside it.
             MoveToFolderOf(path);
-            ConvertFile(path, mode);
+            // A file that can't be read ends the program, after its message.
+            if (ConvertFile(path, mode, &MessageDialogReporter) == kConvertFatal)
+                exit(1);
         }
     }
     SetCursor(previous);

@@ -6,6 +6,7 @@
 // the setting still works; an administrator writes the real key.
 #include <cstring>
 
+#include "app/dialog_util.h"
 #include "app/shell.h"
 
 static const char kSettingsRoot[] = "Software\\Marrowby\\";

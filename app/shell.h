@@ -1,8 +1,5 @@
 // Application shell: the program-wide handles and the dialogs of the Windows
 // front end. Everything here runs on the one user-interface thread.
-//
-// Declared by the core (extract/convert.h) and used here: SignaturesFilePath,
-// AppTitle, MainWindowHandle, ShowMessage.
 #ifndef QUILLON_APP_SHELL_H
 #define QUILLON_APP_SHELL_H
 
@@ -11,14 +8,29 @@
 #include <shellapi.h>
 
 #include "extract/convert.h"
+#include "extract/platform.h"
+#include "extract/signatures.h"
 
 // The program's module instance, kept at entry; dialog templates and icon
 // 100 are loaded from it.
 extern HINSTANCE AppInstance;
 
-// MainWindowHandle (declared by the core as WindowHandle) holds the main
-// window's HWND from the first step of its initialisation on; null before.
-inline HWND MainWindow() { return static_cast<HWND>(MainWindowHandle); }
+// The main window, from the first step of its initialisation on; null
+// before. Owner of the message dialogs, reference for centring the others.
+extern HWND MainWindowHandle;
+
+// ------------------------------------------------------- message dialog
+
+// The caption of every message dialog.
+extern const char AppTitle[];
+
+// Shows text in the OK-only message dialog (dialog 1001) owned by owner,
+// with caption as its title; text and caption stay borrowed until it
+// returns. Returns: 0 once the dialog has closed.
+int ShowMessage(HWND owner, const char *text, const char *caption);
+
+// The driver's messages, each in a message dialog over the main window.
+extern const Reporter MessageDialogReporter;
 
 // ------------------------------------------------------------- settings
 
@@ -82,31 +94,5 @@ void ReadDroppedFiles(HDROP drop, HandedFiles *files);
 // Shows the one message naming the folders and missing files left out of
 // files, if any; returns when the user has closed it.
 void ReportLeftOut(const HandedFiles *files);
-
-// Moves window so that it is centred over reference (or the screen when
-// reference is null), then pulled back onto the screen once.
-void CentreWindow(HWND window, HWND reference);
-
-// The system Close command of a dialog that only ends on it: low four bits
-// cleared, then compared with SC_CLOSE.
-// Returns: TRUE when it ended the dialog with 0, FALSE for other commands
-// (default handling).
-INT_PTR EndOnSystemClose(HWND dialog, WPARAM command);
-
-// Fills the information panel with the details of the file at path.
-// Returns: 0 with the details, -1 with the message for a non-BinHex file.
-int ShowFileInfo(const char *path, HWND panel);
-
-// Builds the help file path: the program's own path with everything after
-// its last '.' replaced by "HLP". path has kPathCapacity bytes.
-void GetHelpFilePath(char *path);
-
-// Copies source into destination (capacity bytes).
-// Returns: 0, or -1 when it didn't fit (destination is then "").
-int CopyText(char *destination, const char *source, int capacity);
-
-// Appends source to destination (capacity bytes in all).
-// Returns: 0, or -1 when it didn't fit (destination is then unchanged).
-int AppendText(char *destination, const char *source, int capacity);
 
 #endif

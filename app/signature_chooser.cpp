@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/app_res.h"
+#include "app/dialog_util.h"
 #include "app/shell.h"
 #include "app/signature_chooser_res.h"
 

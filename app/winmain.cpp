@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 HINSTANCE AppInstance;
-WindowHandle MainWindowHandle;
+HWND MainWindowHandle;
 
 // commandLine holds the arguments after the program's own path.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)

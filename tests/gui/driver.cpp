@@ -594,7 +594,10 @@ static std::string EncodeBinHex(const std::string &macName, const std::string &t
         for (int shift = 18; shift >= 0; shift -= 6)
             characters += alphabet[(bits >> shift) & 0x3F];
     }
-    std::string text = "(This file must be converted with BinHex 4.0)\r\n\r\n:";
+    // As mail brings it: headers before an indented identification, and a
+    // line holding a blank before the text.
+    std::string text = "From: jean@example.fr\r\nSubject: fichiers\r\n\r\n"
+                       "  (This file must be converted with BinHex 4.0)\r\n \r\n:";
     for (size_t i = 0; i < characters.size(); ++i) {
         text += characters[i];
         if ((i + 2) % 64 == 0 && i + 1 < characters.size())
@@ -1330,7 +1333,7 @@ static const HandOver kHandOvers[] = {
     {"\"C:\\c\\dossier été\\a.hqx\" C:\\c\\in\\b.hqx", {}, "", "C:\\c\\dossier été\\a.hqx|C:\\c\\in\\b.hqx",
      {{"C:\\c\\dossier été\\Read Me.zza", kReadMe.data}, {"C:\\c\\in\\Report.wrd", kReport.data}}},
     {"C:\\c\\in\\b.hqx C:\\c\\gone.hqx \"C:\\c\\in\" C:\\c\\in\\a.hqx", {},
-     "Laissés de côté : C:\\c\\gone.hqx (introuvable), C:\\c\\in (dossier).", "a.hqx|b.hqx",
+     "Ces fichiers sont laissés de côté : C:\\c\\gone.hqx (introuvable), C:\\c\\in (dossier).", "a.hqx|b.hqx",
      {{"C:\\c\\in\\Read Me.zza", kReadMe.data}, {"C:\\c\\in\\Report.wrd", kReport.data}}},
     {"C:\\c\\in\\b.hqx", {"C:\\c\\dossier été\\c.hqx", "C:\\c\\dossier été\\a.hqx"}, "", "a.hqx|c.hqx",
      {{"C:\\c\\dossier été\\Read Me.zza", kReadMe.data}, {"C:\\c\\dossier été\\Caf\xE9 photo.jpg", kPhoto.data}}},

@@ -1,0 +1,92 @@
+// Helpers every dialog of the Windows program shares: placement over the
+// main window, the system Close command, bounded strings, the help file.
+#include "app/dialog_util.h"
+
+#include <cstring>
+
+#include "extract/platform.h"
+
+void CentreWindow(HWND window, HWND reference)
+{
+    HDC dc = GetDC(window);
+    int screenWidth = GetDeviceCaps(dc, HORZRES);
+    int screenHeight = GetDeviceCaps(dc, VERTRES);
+    ReleaseDC(window, dc);
+
+    RECT rect;
+    GetWindowRect(window, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+
+    int referenceLeft = 0;
+    int referenceTop = 0;
+    int referenceWidth = screenWidth;
+    int referenceHeight = screenHeight;
+    if (reference != nullptr) {
+        RECT outer;
+        GetWindowRect(reference, &outer);
+        referenceLeft = outer.left;
+        referenceTop = outer.top;
+        referenceWidth = outer.right - outer.left;
+        referenceHeight = outer.bottom - outer.top;
+    }
+
+    // Integer division truncates toward zero; the clamp is applied once, so
+    // a window wider than the screen ends at a negative position.
+    int x = referenceLeft + (referenceWidth - width) / 2;
+    if (x < 0)
+        x = 0;
+    else if (x + width > screenWidth)
+        x = screenWidth - width;
+    int y = referenceTop + (referenceHeight - height) / 2;
+    if (y < 0)
+        y = 0;
+    else if (y + height > screenHeight)
+        y = screenHeight - height;
+
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+INT_PTR EndOnSystemClose(HWND dialog, WPARAM command)
+{
+    if ((command & 0xFFF0) != SC_CLOSE)
+        return FALSE;
+    EndDialog(dialog, 0);
+    return TRUE;
+}
+
+int CopyText(char *destination, const char *source, int capacity)
+{
+    size_t length = strlen(source);
+    if (length >= size_t(capacity)) {
+        destination[0] = '\0';
+        return -1;
+    }
+    memcpy(destination, source, length + 1);
+    return 0;
+}
+
+int AppendText(char *destination, const char *source, int capacity)
+{
+    size_t used = strlen(destination);
+    size_t length = strlen(source);
+    if (used + length >= size_t(capacity))
+        return -1;
+    memcpy(destination + used, source, length + 1);
+    return 0;
+}
+
+void GetHelpFilePath(char *path)
+{
+    // GetModuleFileNameA does not terminate a path that fills the buffer;
+    // such a path is not provided for and gives no help file name.
+    DWORD length = GetModuleFileNameA(nullptr, path, kPathCapacity);
+    if (length == 0 || length >= DWORD(kPathCapacity)) {
+        path[0] = '\0';
+        return;
+    }
+    char *dot = strrchr(path, '.');
+    if (dot == nullptr || size_t(dot - path) + 4 >= size_t(kPathCapacity))
+        return;
+    strcpy(dot + 1, "HLP");
+}

@@ -1,0 +1,29 @@
+// Helpers every dialog of the Windows program shares.
+#ifndef QUILLON_APP_DIALOG_UTIL_H
+#define QUILLON_APP_DIALOG_UTIL_H
+
+#include <windows.h>
+
+// Moves window so that it is centred over reference (or the screen when
+// reference is null), then pulled back onto the screen once.
+void CentreWindow(HWND window, HWND reference);
+
+// The system Close command of a dialog that only ends on it: low four bits
+// cleared, then compared with SC_CLOSE.
+// Returns: TRUE when it ended the dialog with 0, FALSE for other commands
+// (default handling).
+INT_PTR EndOnSystemClose(HWND dialog, WPARAM command);
+
+// Copies source into destination (capacity bytes).
+// Returns: 0, or -1 when it didn't fit (destination is then "").
+int CopyText(char *destination, const char *source, int capacity);
+
+// Appends source to destination (capacity bytes in all).
+// Returns: 0, or -1 when it didn't fit (destination is then unchanged).
+int AppendText(char *destination, const char *source, int capacity);
+
+// Builds the help file path: the program's own path with everything after
+// its last '.' replaced by "HLP". path has kPathCapacity bytes.
+void GetHelpFilePath(char *path);
+
+#endif
