@@ -11,17 +11,6 @@
 
 // ---------------------------------------------------------------- text stage
 
-// The 64 characters of the BinHex 4.0 encoding; a character's 6-bit value
-// is its position here. Terminated, so 65 bytes.
-extern const char BinHexAlphabet[65];
-
-// Reverse of BinHexAlphabet, indexed by any byte. Bytes outside the alphabet
-// (other than CR, LF, colon and blanks, which never reach a group) count as
-// value 0,
-// the value of '!': a damaged character costs its own six bits and nothing
-// else, and the output keeps its length.
-extern const unsigned char BinHexValue[256];
-
 // Size of the first line that the text stage discards when the file has no
 // identification line.
 const int kTextLineCapacity = 128;
@@ -60,7 +49,9 @@ int ReadTextLine(char *buffer, int capacity, FILE *stream);
 // (the positions not reached keep their earlier content).
 int ReadCharGroup(FILE *stream, unsigned char group[4]);
 
-// Replaces the four characters of group by three decoded bytes and a zero.
+// Replaces the four characters of group by three decoded bytes and a zero:
+// each character is worth its position in the BinHex 4.0 alphabet
+// ("!" to "r", without 7, O, W, g, n and o), a byte outside it 0.
 void DecodeCharGroup(unsigned char group[4]);
 
 // The whole text stage: skips what comes before the encoded text (see

@@ -5,33 +5,31 @@
 
 #include <cstring>
 
-const char BinHexAlphabet[65] =
-    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
-
-// 6-bit value of every byte. Characters outside the alphabet count as 0,
-// the value of '!' (the skipped characters never get here).
-const unsigned char BinHexValue[256] = {
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x00  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x10  ................
-     0,  0,  1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12,  0,  0,  // 0x20  .!"#$%&'()*+,-./
-    13, 14, 15, 16, 17, 18, 19,  0, 20, 21,  0,  0,  0,  0,  0,  0,  // 0x30  0123456789:;<=>?
-    22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,  0,  // 0x40  @ABCDEFGHIJKLMNO
-    37, 38, 39, 40, 41, 42, 43,  0, 44, 45, 46, 47,  0,  0,  0,  0,  // 0x50  PQRSTUVWXYZ[\]^_
-    48, 49, 50, 51, 52, 53, 54,  0, 55, 56, 57, 58, 59, 60,  0,  0,  // 0x60  `abcdefghijklmno
-    61, 62, 63,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x70  pqrstuvwxyz{|}~.
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x80  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0x90  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xA0  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xB0  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xC0  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xD0  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xE0  ................
-     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  // 0xF0  ................
-};
 
 const char BinHexIdentification[] = "(This file must be converted with BinHex";
 
 namespace {
+
+// The 64 characters of the BinHex 4.0 encoding; a character's 6-bit value
+// is its position here.
+const char BinHexAlphabet[65] =
+    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
+
+// Returns: the 6-bit value of every byte, built at the first call. Bytes
+// outside the alphabet count as 0, the value of '!': a damaged character
+// costs its own six bits and nothing else, and the output keeps its length.
+// (The skipped characters never get that far.)
+const unsigned char *BinHexValues()
+{
+    static unsigned char values[256];
+    static bool built = false;
+    if (!built) {
+        for (int i = 0; i < 64; i++)
+            values[(unsigned char)BinHexAlphabet[i]] = (unsigned char)i;
+        built = true;
+    }
+    return values;
+}
 
 const int kCR = 0x0D;
 const int kLF = 0x0A;
@@ -165,10 +163,11 @@ int ReadCharGroup(FILE *stream, unsigned char group[4])
 
 void DecodeCharGroup(unsigned char group[4])
 {
-    unsigned w = BinHexValue[group[0]];
-    unsigned x = BinHexValue[group[1]];
-    unsigned y = BinHexValue[group[2]];
-    unsigned z = BinHexValue[group[3]];
+    const unsigned char *value = BinHexValues();
+    unsigned w = value[group[0]];
+    unsigned x = value[group[1]];
+    unsigned y = value[group[2]];
+    unsigned z = value[group[3]];
     group[0] = (unsigned char)((w << 2) | (x >> 4));
     group[1] = (unsigned char)(((x & 0x0F) << 4) | (y >> 2));
     group[2] = (unsigned char)(((y & 0x03) << 6) | z);
@@ -184,11 +183,10 @@ int DecodeTextStage(FILE *input, FILE *output)
     OpenBlockReader(&reader, input);
     OpenBlockWriter(&writer, output);
 
-    // The value of every byte as BinHexValue gives it, or kSkippedClass for
-    // the skipped characters.
+    // The value of every byte, or kSkippedClass for the skipped characters.
     unsigned char charClass[256];
     for (int c = 0; c < 256; c++)
-        charClass[c] = IsSkipped(c) ? kSkippedClass : BinHexValue[c];
+        charClass[c] = IsSkipped(c) ? kSkippedClass : BinHexValues()[c];
 
     // The twelve bits of two characters at once, indexed by the first plus
     // 256 times the second, or kSkippedPair when either is skipped. Built

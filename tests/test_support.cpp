@@ -177,6 +177,9 @@ std::string RunLengthEncode(const std::string &bytes)
     return out;
 }
 
+// The BinHex 4.0 alphabet, written here apart from the program's.
+static const char kAlphabet[] = "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
+
 std::string BinHexText(const std::string &rle, const std::string &lineEnd)
 {
     std::string chars = ":";
@@ -188,7 +191,7 @@ std::string BinHexText(const std::string &rle, const std::string &lineEnd)
         unsigned v = (unsigned(b[0]) << 16) | (unsigned(b[1]) << 8) | b[2];
         size_t emit = n + 1;                    // partial groups: n + 1 characters
         for (size_t k = 0; k < emit; k++) {
-            chars.push_back(BinHexAlphabet[(v >> (18 - 6 * k)) & 0x3F]);
+            chars.push_back(kAlphabet[(v >> (18 - 6 * k)) & 0x3F]);
             if (++column == 64) {
                 chars.append(lineEnd);
                 column = 0;
