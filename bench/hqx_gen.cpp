@@ -3,7 +3,8 @@
 //   hqx-gen KIND SIZE SEED OUT.hqx [DATA-FORK-FILE [RESOURCE-FORK-FILE]]
 //
 // KIND is random, runs or both; SIZE the wanted size of the text, in bytes
-// or with a K or M suffix. Prints the Macintosh name, D and R.
+// or with a K or M suffix. Prints the Macintosh name, D, R and the type and
+// creator.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +48,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "hqx-gen: cannot write %s\n", argv[4]);
         return 1;
     }
-    printf("%s %lu %lu\n", file.name, (unsigned long)file.dataLength, (unsigned long)file.resourceLength);
+    printf("%s %lu %lu %.8s\n", file.name, (unsigned long)file.dataLength, (unsigned long)file.resourceLength,
+           file.typeCreator);
     return 0;
 }

@@ -1,249 +1,236 @@
-// quillon-cli end to end: the real binary, run in temporary folders.
-#include <fcntl.h>
+// quillon-cli end to end: one table of runs of the real program. Each row
+// runs in a fresh box: in/ and in2/ for inputs, cwd/ the current folder,
+// outside/keep.txt. A row makes its files, runs the program and expects its
+// exit status, all of its standard output and error, and every new or
+// replaced file (with its bytes, kAny, or a shorter Prefix of them); every
+// other file and folder of the box must stay as it was, inputs included.
+//
+// The program runs without root's right to pass over file modes, so that a
+// read-only or unreadable file is one for root too. A full disk is
+// /dev/full, a file-size limit (SIGXFSZ ignored) or, when the tests run as
+// root, a 64 KiB tmpfs.
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <filesystem>
+#include <map>
 
-#include "test_support.h"
+#include "support.h"
 
-namespace {
+namespace fs = std::filesystem;
 
-struct CliRun {
-    int status;            // exit status, or -1 when it did not exit normally
-    std::string out, err;
+const std::string kDevFull = "\x01 link to /dev/full", kAny = "\x01 any bytes";
+// Without root's rights to pass over file modes.
+const std::string kUnprivileged = "setpriv --bounding-set -dac_override,-dac_read_search,-fowner ";
+static std::string Prefix(const std::string &whole) { return "\x02" + whole; }
+static std::string Starts(const std::string &text) { return text + "\x03"; }   // that, then anything
+
+struct File {
+    std::string path, bytes;   // for a folder that is there, nothing: only its mode is set
+    int mode = 0;              // then given to it; 0: as made
 };
 
-class Cli : public InTempFolder {
-protected:
-    // Runs quillon-cli with args in the folder `where` (the test folder by
-    // default), capturing both output streams.
-    CliRun RunCli(const std::vector<std::string> &args, const std::string &where = "")
-    {
-        std::string outPath = Path(".stdout"), errPath = Path(".stderr");
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (!where.empty() && chdir(where.c_str()) != 0)
-                _exit(120);
-            int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(out, 1);
-            dup2(err, 2);
-            std::vector<char *> argv;
-            argv.push_back(const_cast<char *>(QUILLON_CLI));
-            for (const std::string &a : args)
-                argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(QUILLON_CLI, argv.data());
-            _exit(121);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        CliRun run;
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadFileBytes(outPath);
-        run.err = ReadFileBytes(errPath);
-        unlink(outPath.c_str());
-        unlink(errPath.c_str());
-        return run;
-    }
-    std::string Input(const MacFile &file, const std::string &name)
-    {
-        WriteFileBytes(Path(name), EncodeBinHex(file));
-        return Path(name);
-    }
+struct Row {
+    const char *label;
+    std::vector<File> given;
+    std::vector<std::string> args;
+    int status = 0;
+    std::string err, out;
+    std::vector<std::string> converted;       // "in/f": in/f.bqx and in/f.bix are made
+    std::map<std::string, std::string> made;  // every other new or replaced file
+    long fileSizeLimit = 0;
+    const char *tmpfs = nullptr;              // a folder of the box to mount it on
 };
 
-MacFile Sample(const std::string &name = "Read Me", const std::string &typeCreator = "TEXTttxt")
+static MacFile Named(const std::string &name, const std::string &typeCreator = "TEXTttxt")
 {
-    MacFile file;
-    file.name = name;
-    file.type = typeCreator.substr(0, 4);
-    file.creator = typeCreator.substr(4, 4);
-    for (int i = 0; i < 5000; i++)
-        file.data.push_back(char((i % 300 < 100) ? 'a' : (i * 13) & 0xFF));
-    file.resource = std::string(300, '\x90') + "resource";
-    return file;
+    return {name, typeCreator.substr(0, 4), typeCreator.substr(4), Pattern(300, 1), Pattern(40, 2)};
 }
 
-const char kSignatures[] = "# test table\r\nTXT,TEXTttxt\r\nGIF,GIFf????,image\r\nPDF,PDF CARO\r\n";
-
-TEST_F(Cli, ReportsUsageVersionAndHelp)
+static std::vector<Row> Rows()
 {
-    struct {
-        std::vector<std::string> args;
-        int status;
-        const char *out;         // exact, or null: not checked
-        const char *errStart;    // what standard error starts with
-    } const cases[] = {
-        {{"--version"}, 0, "Quillon 1.1\n", ""},
-        {{}, 2, "", "quillon-cli: no file given\nusage: quillon-cli"},
-        {{"-m", "5", "x.hqx"}, 2, "", "quillon-cli: MODE is 1, 2, 3 or 4\n"},
-        {{"-m"}, 2, "", "quillon-cli: an option needs a value\n"},
-        {{"-x", "a"}, 2, "", "quillon-cli: unknown option\n"},
-        {{"-s", std::string(300, 's'), "x"}, 2, "", "quillon-cli: the signatures file"},
-        {{"-h"}, 0, nullptr, ""},
+    const MacFile readMe = Named("Read Me"), noData = {"No data", "TEXT", "ttxt", "", "r"};
+    const MacFile odd = {std::string(100, 'N'), std::string("TE\0T", 4), "CREA", Pattern(100000, 7)};   // no padding
+    const MacFile zeros = {"Zeros", "TEXT", "ttxt", std::string(100000, 0)};   // a .bix of 100,032 bytes
+    const MacFile medium = {"Medium", "TEXT", "ttxt", std::string(65450, 0)};  // .bix 65,482, .bin 65,578
+    std::string liar = Stream(Named("Liar")), cut = Stream(readMe);   // Read Me: data at 29, resource at 331
+    liar.replace(16, 4, "\xFF\xFF\xFF\xFF");                          // a data fork of 4 GB
+    const std::string in = "../in/f.hqx", hqx = Hqx(readMe), data = readMe.data, sig = "TXT,TEXTttxt\r\n";
+    const std::string longOk = "../in/" + std::string(245, 'p') + ".hqx", longBad = "../in/" + std::string(249, 'q');
+    const std::string bad = "Ce fichier n'est pas un fichier BinHex correct.\n\n";
+    const std::string openFailed = "Erreur à l'ouverture des fichiers\n";
+    const std::string incomplete = " est incomplet : il s'arrête avant la fin annoncée.\n";
+    const std::string replaceInput = " n'est pas créé : il remplacerait le fichier à convertir.\n";
+    const std::string replaceSignatures = " n'est pas créé : il remplacerait le fichier des signatures.\n";
+    const std::string writeFailed = "Erreur d'écriture dans le fichier ";
+    return {
+        {.label = "the version", .args = {"--version"}, .out = "Quillon 1.1\n"},
+        {.label = "the usage", .args = {"-h"}, .out = Starts("usage: quillon-cli [-m MODE] [-s SIGNATURES] FILE...\n")},
+        {.label = "no file", .args = {}, .status = 2, .err = Starts("quillon-cli: no file given\nusage: quillon-cli")},
+        {.label = "mode 5", .args = {"-m", "5", in}, .status = 2, .err = Starts("quillon-cli: MODE is 1, 2, 3 or 4\n")},
+        {.label = "-m alone", .args = {"-m"}, .status = 2, .err = Starts("quillon-cli: an option needs a value\n")},
+        {.label = "a file after --, named like an option", .args = {"--", "-m"}, .status = 1, .err = openFailed},
+        {.label = "a signatures path of 256 characters", .args = {"-s", std::string(256, 's'), in}, .status = 2,
+         .err = Starts("quillon-cli: the signatures file's path is longer than 255 characters\n")},
+        {.label = "-i on a read-only file, in UTF-8", .given = {{"in/f.hqx", Hqx(Named("R\x8Esum\x8E")), 0444}},
+         .args = {"-i", in}, .out = "Nom réel : Résumé\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
+        {.label = "-i on text, a folder, a missing file", .given = {{"in/f.hqx", hqx}, {"in/plain.txt", "text\r\n"}},
+         .args = {"-i", "../in/plain.txt", "../in2", "../in/missing.hqx", in}, .status = 1,
+         .out = bad + bad + bad + "Nom réel : Read Me\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
+
+        {.label = "mode 1 by default, no table; inputs in two folders, a .bin, paths of 255 and 259 characters",
+         .given = {{"in/f.hqx", Hqx(Named("F"))}, {"in2/Archive.HQX", Hqx(Named("Report.doc"))}, {"in/g.bin", hqx},
+                   {longOk.substr(3), Hqx(Named("Long"))}, {longBad.substr(3), hqx}},
+         .args = {in, "../in2/Archive.HQX", "../in/g.bin", longOk, longBad},
+         .err = "Le chemin du fichier " + longBad + " est trop long.\n",
+         .converted = {"in/f", "in2/Archive", "in/g", longOk.substr(3, 248)},
+         .made = {{"cwd/F", data}, {"cwd/Report.", data}, {"cwd/Read Me", data}, {"cwd/Long", data}}},
+        {.label = "mode 2 with a table: a data fork longer than the file, a fork named like the table",
+         .given = {{"in/f.hqx", hqx}, {"in/g", HqxOf(liar)}, {"in/h.hqx", Hqx(Named("q", "TEXTqqqq"))},
+                   {"cwd/q.sig", sig + "SIG,TEXTqqqq\r\n"}},
+         .args = {"-m", "2", "-s", "q.sig", in, "../in/g", "../in/h.hqx"},
+         .err = "Le fichier ../in/g" + incomplete + "Le fichier q.sig" + replaceSignatures,
+         .converted = {"in/f", "in/g", "in/h"},
+         .made = {{"cwd/Read Me.txt", readMe.resource}, {"cwd/Liar.txt", ""}}},
+        {.label = "mode 4 beside the inputs: long name, zero in the type, no data or resource fork, cut, no header",
+         .given = {{"in/archive", Hqx(odd)}, {"in2/g.hqx", Hqx(noData)}, {"in/cut.hqx", HqxOf(cut.substr(0, 331 + 17))},
+                   {"in/h.hqx", HqxOf(cut.substr(0, 28))}},
+         .args = {"-m", "4", "../in/archive", "../in2/g.hqx", "../in/cut.hqx", "../in/h.hqx"},
+         .err = "Le fichier ../in/cut.hqx" + incomplete + "Le fichier ../in/h.hqx n'est pas un fichier BinHex correct.\n",
+         .converted = {"in/archive", "in2/g", "in/cut", "in/h"},
+         .made = {{"in/archive.bin", MacBinary(odd)}, {"in2/g.bin", MacBinary(noData)},
+                  {"in/cut.bin", MacBinary(readMe).substr(0, 512 + 17)}}},
+        {.label = "mode 3, cut in the data fork: no resource fork; a missing input ends the run",
+         .given = {{"in/cut.hqx", HqxOf(cut.substr(0, 29 + 150))}, {"in/a.hqx", Hqx(Named("A"))}, {"in/c.hqx", hqx}},
+         .args = {"-m", "3", "../in/cut.hqx", "../in/a.hqx", "../in/missing.hqx", "../in/c.hqx"}, .status = 1,
+         .err = "Le fichier ../in/cut.hqx" + incomplete + openFailed, .converted = {"in/cut", "in/a"},
+         .made = {{"cwd/Read Me.dat", data.substr(0, 150)}, {"cwd/A.dat", data}, {"cwd/A.res", readMe.resource}}},
+
+        {.label = "inputs that their own files would replace",
+         .given = {{"in/a.bqx", hqx}, {"in/b.BQX", hqx}, {"in/c.Bix", hqx}, {"in/d.bin", hqx}},
+         .args = {"-m", "4", "../in/a.bqx", "../in/b.BQX", "../in/c.Bix", "../in/d.bin"},
+         .err = "Le fichier ../in/a.bqx" + replaceInput + "Le fichier ../in/b.bqx" + replaceInput +
+                "Le fichier ../in/c.bix" + replaceInput + "Le fichier ../in/d.bin" + replaceInput},
+        {.label = "a read-only table and input; names that would leave the folder, name a device, replace an input",
+         .given = {{"in/a.hqx", Hqx(Named("../outside/keep.txt")), 0444}, {"in/b.hqx", Hqx(Named("CON"))},
+                   {"in/c.hqx", Hqx(Named("x:y"))}, {"cwd/data.txt", Hqx(Named("data", "APPLttxt"))},
+                   {"cwd/in.hqx", Hqx(Named("in", "TEXTbqxx"))}, {"cwd/x.hqx", Hqx(Named("x", "TEXTbixx"))},
+                   {"in/q.sig", sig + "BQX,TEXTbqxx\r\nBIX,TEXTbixx\r\n", 0444}},
+         .args = {"-s", "../in/q.sig", "../in/a.hqx", "../in/b.hqx", "../in/c.hqx", "data.txt", "in.hqx", "x.hqx"},
+         .err = "Le fichier data.txt" + replaceInput + "Le fichier in.bqx" + replaceInput +
+                "Le fichier x.bix" + replaceInput,
+         .converted = {"in/a", "in/b", "in/c", "cwd/data", "cwd/in", "cwd/x"},
+         .made = {{"cwd/.._outside_keep.txt", data}, {"cwd/_CON.txt", data}, {"cwd/x_y.txt", data}}},
+        {.label = "a table named like the .bix", .given = {{"in/f.hqx", hqx}, {"in/f.bix", sig}},
+         .args = {"-s", "../in/f.bix", in}, .err = "Le fichier ../in/f.bix" + replaceSignatures},
+        {.label = "a table named like the .bin", .given = {{"in/f.hqx", hqx}, {"in/f.bin", sig}},
+         .args = {"-m", "4", "-s", "../in/f.bin", in}, .err = "Le fichier ../in/f.bin" + replaceSignatures,
+         .converted = {"in/f"}},
+
+        {.label = "unreadable input", .given = {{"in/f.hqx", hqx, 0200}}, .args = {in}, .status = 1, .err = openFailed},
+        {.label = "a read-only input folder", .given = {{"in/f.hqx", hqx}, {"in", "", 0555}}, .args = {in},
+         .status = 1, .err = openFailed},
+        {.label = "a read-only current folder", .given = {{"in/a.hqx", hqx}, {"in2/b.hqx", hqx}, {"cwd", "", 0555}},
+         .args = {"-m", "3", "../in/a.hqx", "../in2/b.hqx"},
+         .err = "Le fichier Read Me.dat ne peut pas être créé.\nLe fichier Read Me.dat ne peut pas être créé.\n",
+         .converted = {"in/a", "in2/b"}},
+        {.label = "a full disk (/dev/full) under a .bqx, a .bix, a fork file",
+         .given = {{"in/a.hqx", hqx}, {"in/a.bqx", kDevFull}, {"in/b.hqx", hqx}, {"in/b.bix", kDevFull},
+                   {"in/c.hqx", Hqx(Named("C"))}, {"cwd/C.dat", kDevFull}},
+         .args = {"-m", "3", "../in/a.hqx", "../in/b.hqx", "../in/c.hqx"},
+         .err = writeFailed + "../in/a.bqx.\n" + writeFailed + "../in/b.bix.\n" + writeFailed + "C.dat.\n",
+         .converted = {"in/c"}, .made = {{"in/b.bqx", kAny}}},
+        {.label = "a file-size limit under a .bix and a .bin; the next file is converted",
+         .given = {{"in/z.hqx", Hqx(zeros)}, {"in/m.hqx", Hqx(medium)}, {"in2/r.hqx", hqx}},
+         .args = {"-m", "4", "../in/z.hqx", "../in/m.hqx", "../in2/r.hqx"},
+         .err = writeFailed + "../in/z.bix.\n" + writeFailed + "../in/m.bin.\n", .converted = {"in/m", "in2/r"},
+         .made = {{"in/z.bqx", kAny}, {"in/z.bix", Prefix(Stream(zeros))}, {"in/m.bin", Prefix(MacBinary(medium))},
+                  {"in2/r.bin", MacBinary(readMe)}},
+         .fileSizeLimit = 65536},
+        {.label = "a full disk (64 KiB tmpfs) under a .bqx",
+         .given = {{"in/n.hqx", Hqx({"Noise", "TEXT", "ttxt", Pattern(30000, 6)})}, {"in2/r.hqx", hqx}},
+         .args = {"../in/n.hqx", "../in2/r.hqx"}, .err = writeFailed + "../in/n.bqx.\n",
+         .converted = {"in2/r"}, .made = {{"in/n.bqx", kAny}, {"cwd/Read Me", data}}, .tmpfs = "in"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
-        CliRun run = RunCli(c.args);
-        EXPECT_EQ(run.status, c.status);
-        if (c.out != nullptr) {
-            EXPECT_EQ(run.out, c.out);
-        }
-        EXPECT_EQ(run.err.substr(0, strlen(c.errStart)), c.errStart);
+}
+
+// Every file and folder in the box: its type and mode, and its bytes.
+static std::map<std::string, std::pair<std::string, std::string>> Snapshot(const std::string &box)
+{
+    std::map<std::string, std::pair<std::string, std::string>> tree;
+    for (const fs::directory_entry &e : fs::recursive_directory_iterator(box)) {
+        fs::file_status status = e.symlink_status();
+        tree[e.path().string().substr(box.size() + 1)] = {std::to_string(int(status.type())) + " " +
+            std::to_string(int(status.permissions())), fs::is_regular_file(status) ? Read(e.path()) : ""};
     }
-    CliRun help = RunCli({"-h"});
-    EXPECT_NE(help.out.find("usage: quillon-cli [-m MODE] [-s SIGNATURES] FILE..."), std::string::npos);
-    EXPECT_EQ(help.err, "");
+    return tree;
 }
 
-TEST_F(Cli, PrintsTheInformationTextOfEachFile)
+// Runs the program in the box's cwd/. Returns its exit status (128 + the
+// signal that ended it), its standard output and its standard error.
+static std::vector<std::string> RunCli(const std::string &box, const Row &row)
 {
-    std::string good = Input(Sample("R\x8Esum\x8E"), "good.hqx");
-    WriteFileBytes(Path("plain.txt"), "just text\r\n");
-    const char kGood[] = "Nom réel : Résumé\nType : TEXTttxt\nDonnées : 5000\nRessources : 308\n\n";
-    const char kBad[] = "Ce fichier n'est pas un fichier BinHex correct.\n\n";
-    CliRun one = RunCli({"-i", good});
-    EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(one.out, kGood);
-    CliRun mixed = RunCli({"-i", good, Path("plain.txt"), Path("missing.hqx"), good});
-    EXPECT_EQ(mixed.status, 1);
-    EXPECT_EQ(mixed.out, std::string(kGood) + kBad + kBad + kGood);
-    EXPECT_EQ(mixed.err, "");
-    // The panel writes nothing.
-    EXPECT_EQ(ListFolder(folder), (std::vector<std::string>{"good.hqx", "plain.txt"}));
+    const std::string io = Scratch("io");
+    std::string command = "cd '" + box + "/cwd' && trap '' XFSZ" +
+                          (row.fileSizeLimit != 0 ? " && ulimit -f " + std::to_string(row.fileSizeLimit / 512) : "") +
+                          " && exec " + (geteuid() == 0 ? kUnprivileged : "") + "'" QUILLON_CLI "'";
+    for (const std::string &arg : row.args)
+        command += " '" + arg + "'";
+    int status = system((command + " >" + io + "/out 2>" + io + "/err").c_str());
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return {std::to_string(status), Read(io + "/out"), Read(io + "/err")};
 }
 
-TEST_F(Cli, ConvertsInEachModeWithNamesFromTheSignaturesFile)
+TEST(Cli, Table)
 {
-    MacFile text = Sample("Read Me", "TEXTttxt");
-    MacFile image = Sample("photo.gif", "GIFfGKON");
-    MacFile pdf = Sample("Manual.PDF", "PDF CARO");
-    struct {
-        std::string mode;
-        bool table;
-        std::vector<std::pair<std::string, std::string>> forks;   // in the current folder
-        std::vector<std::string> beside;                          // beside the inputs
-    } const cases[] = {
-        {"1", true, {{"Read Me.txt", text.data}, {"photo.gif", image.data}, {"Manual.pdf", pdf.data}}, {}},
-        {"1", false, {{"Read Me", text.data}, {"photo.", image.data}, {"Manual.", pdf.data}}, {}},
-        {"2", true, {{"Read Me.txt", text.resource}, {"photo.gif", image.resource}, {"Manual.pdf", pdf.resource}}, {}},
-        {"3", true,
-         {{"Read Me.dat.txt", text.data}, {"Read Me.res.txt", text.resource},
-          {"photo.dat.gif", image.data}, {"photo.res.gif", image.resource},
-          {"Manual.dat.pdf", pdf.data}, {"Manual.res.pdf", pdf.resource}},
-         {}},
-        {"3", false,
-         {{"Read Me.dat", text.data}, {"Read Me.res", text.resource}, {"photo.dat", image.data},
-          {"photo.res", image.resource}, {"Manual.dat", pdf.data}, {"Manual.res", pdf.resource}},
-         {}},
-        {"4", true, {}, {"a.bin", "b.bin", "c.bin"}},
+    auto same = [](const std::string &got, const std::string &want) {
+        return want.ends_with('\x03') ? got.starts_with(want.substr(0, want.size() - 1)) : got == want;
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE("mode " + c.mode + (c.table ? " with a table" : " without"));
-        TearDown();
-        SetUp();
-        mkdir(Path("in").c_str(), 0755);
-        mkdir(Path("out").c_str(), 0755);
-        WriteFileBytes(Path("in/q.sig"), kSignatures);
-        std::vector<std::string> args = {"-m", c.mode};
-        if (c.table) {
-            args.push_back("-s");
-            args.push_back(Path("in/q.sig"));
+    for (const Row &row : Rows()) {
+        SCOPED_TRACE(row.label);
+        const std::string box = Scratch("box");
+        for (const char *folder : {"in", "in2", "cwd", "outside"})
+            fs::create_directory(box + "/" + folder);
+        Write(box + "/outside/keep.txt", "kept");
+        if (row.tmpfs != nullptr && mount("tmpfs", (box + "/" + row.tmpfs).c_str(), "tmpfs", 0, "size=64k") != 0) {
+            std::cerr << "not run (a tmpfs needs root): " << row.label << "\n";
+            continue;
         }
-        args.push_back(Input(text, "in/a.hqx"));
-        args.push_back(Input(image, "in/b.hqx"));
-        args.push_back(Input(pdf, "in/c.hqx"));
-        CliRun run = RunCli(args, Path("out"));
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.err, "");
-        std::vector<std::string> outNames;
-        for (const auto &fork : c.forks) {
-            outNames.push_back(fork.first);
-            EXPECT_EQ(ReadFileBytes(Path("out/" + fork.first)), fork.second) << fork.first;
+        for (const File &file : row.given) {
+            const std::string path = box + "/" + file.path;
+            if (file.bytes == kDevFull)
+                fs::create_symlink("/dev/full", path);
+            else if (!fs::is_directory(path))
+                Write(path, file.bytes);
+            if (file.mode != 0)
+                chmod(path.c_str(), file.mode);
         }
-        std::sort(outNames.begin(), outNames.end());
-        EXPECT_EQ(ListFolder(Path("out")), outNames);
-        std::vector<std::string> inNames = {"a.bix", "a.bqx", "a.hqx", "b.bix", "b.bqx", "b.hqx",
-                                            "c.bix", "c.bqx", "c.hqx", "q.sig"};
-        inNames.insert(inNames.end(), c.beside.begin(), c.beside.end());
-        std::sort(inNames.begin(), inNames.end());
-        EXPECT_EQ(ListFolder(Path("in")), inNames);
+        const auto before = Snapshot(box);
+        const std::vector<std::string> run = RunCli(box, row);
+        const auto after = Snapshot(box);
+        if (row.tmpfs != nullptr)
+            umount((box + "/" + row.tmpfs).c_str());
+
+        EXPECT_EQ(run[0], std::to_string(row.status));
+        EXPECT_TRUE(same(run[1], row.out)) << "standard output:\n" << run[1];
+        EXPECT_TRUE(same(run[2], row.err)) << "standard error:\n" << run[2];
+        std::map<std::string, std::string> made = row.made;
+        for (const std::string &stem : row.converted)
+            made.try_emplace(stem + ".bqx", kAny), made.try_emplace(stem + ".bix", kAny);
+        for (const auto &[path, entry] : before)
+            EXPECT_TRUE(made.count(path) != 0 || (after.count(path) != 0 && after.at(path) == entry))
+                << "changed: " << path;
+        for (const auto &[path, entry] : after)
+            EXPECT_TRUE(before.count(path) != 0 || made.count(path) != 0) << "unexpected: " << path;
+        for (const auto &[path, want] : made) {
+            const std::string got = after.count(path) != 0 ? after.at(path).second : "<missing>";
+            if (want[0] == '\x02')
+                EXPECT_TRUE(got.size() < want.size() - 1 && want.compare(1, got.size(), got) == 0) << path << " cut?";
+            else
+                EXPECT_TRUE(want == kAny ? got != "<missing>" : got == want) << path << ": " << got.size() << " bytes";
+        }
     }
 }
 
-TEST_F(Cli, WritesMacBinaryFilesBesideTheInputs)
-{
-    MacFile file = Sample("R\x8Esum\x8E", "TEXTttxt");
-    Input(file, "r.hqx");
-    CliRun run = RunCli({"-m", "4", "r.hqx"});
-    EXPECT_EQ(run.status, 0);
-    std::string bin = ReadFileBytes(Path("r.bin"));
-    ASSERT_EQ(bin.size(), 128u + 5000 + 120 + 308);
-    EXPECT_EQ(bin.substr(0, 11), std::string("\0\6R\x8Esum\x8E\0\0\0", 11));
-    EXPECT_EQ(bin.substr(65, 8), "TEXTttxt");
-    EXPECT_EQ(bin.substr(83, 8), std::string("\0\0\x13\x88\0\0\x01\x34", 8));
-    EXPECT_EQ(bin.substr(128, 5000), file.data);
-    EXPECT_EQ(bin.substr(5248), file.resource);
-}
-
-TEST_F(Cli, PrintsEachMessageAsOneLineAndGoesOn)
-{
-    MacFile noData = Sample("Empty");
-    noData.data.clear();
-    MacFile unsafe = Sample("../up/CON");
-    Input(noData, "a.hqx");
-    Input(unsafe, "b.hqx");
-    Input(Sample("c"), "c.bqx");
-    Input(Sample("d"), "d.bin");
-    Input(Sample("x"), "x");
-    Input(Sample("R\x8Esum\x8E/2"), "r.hqx");
-    struct {
-        std::vector<std::string> args;
-        const char *err;
-        std::vector<std::string> created;
-    } const cases[] = {
-        {{"-m", "3", "a.hqx", "b.hqx"}, "Le fichier a.hqx ne contient pas de données.\n",
-         {".._up_CON.dat", ".._up_CON.res"}},
-        {{"c.bqx", "r.hqx"}, "Le fichier c.bqx n'est pas créé : il remplacerait le fichier à convertir.\n",
-         {"r.bix", "r.bqx", "Résumé_2"}},
-        {{"-m", "4", "d.bin"}, "Le fichier d.bin n'est pas créé : il remplacerait le fichier à convertir.\n", {}},
-        {{"x"}, "Le fichier x n'est pas créé : il remplacerait le fichier à convertir.\n", {"x.bix", "x.bqx"}},
-        {{"-m", "2", "a.hqx"}, "", {"a.bix", "a.bqx", "Empty"}},
-    };
-    std::vector<std::string> before = ListFolder(folder);
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.args.back());
-        CliRun run = RunCli(c.args);
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.err, c.err);
-        for (const std::string &name : c.created)
-            EXPECT_TRUE(FileExists(Path(name))) << name;
-    }
-    // Inputs are untouched and nothing was written outside the folder.
-    EXPECT_EQ(ReadFileBytes(Path("c.bqx")), EncodeBinHex(Sample("c")));
-    EXPECT_EQ(ReadFileBytes(Path("d.bin")), EncodeBinHex(Sample("d")));
-    EXPECT_EQ(ReadFileBytes(Path("x")), EncodeBinHex(Sample("x")));
-    EXPECT_FALSE(FileExists(Path("../up")));
-}
-
-TEST_F(Cli, StopsTheBatchWhenAFileCannotBeOpened)
-{
-    Input(Sample("first"), "a.hqx");
-    Input(Sample("third"), "c.hqx");
-    CliRun run = RunCli({"a.hqx", "missing.hqx", "c.hqx"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Erreur à l'ouverture des fichiers\n");
-    EXPECT_TRUE(FileExists(Path("first")));
-    EXPECT_FALSE(FileExists(Path("missing.bqx")));
-    EXPECT_FALSE(FileExists(Path("third")));
-    EXPECT_FALSE(FileExists(Path("c.bqx")));
-
-    CliRun folderInput = RunCli({folder});
-    EXPECT_EQ(folderInput.status, 1);
-    EXPECT_EQ(folderInput.err, "Erreur à l'ouverture des fichiers\n");
-}
-
-}  // namespace

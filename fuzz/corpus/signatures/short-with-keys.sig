@@ -1,7 +1,0 @@
-PDF,PDF CARO
-# comment
-
-HTML,TEXTMOSS,page
-,GIFF
-JP,JP
-PDF CAROTEXTxxxxGIFFogle

@@ -1,0 +1,76 @@
+// Fuzz target: what quillon-cli does with one file, on arbitrary bytes: the
+// information panel or a conversion in one of the four modes, with a
+// signatures file, in a scratch folder of its own that every run leaves
+// empty (tools/fuzz removes the folder).
+//
+// Input: a selector byte (its value modulo 5: 0 the panel, 1 to 4 the mode),
+// the length L of the signatures file, L bytes of it, then the BinHex file.
+// Besides the sanitizers' checks: the panel's text ends within its buffer,
+// and files are made in the folder only, never beside it.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "extract/convert.h"
+#include "extract/file_info.h"
+#include "extract/signatures.h"
+
+static void Write(const char *path, const uint8_t *bytes, size_t size)
+{
+    FILE *file = fopen(path, "wb");
+    if (file == nullptr || fwrite(bytes, 1, size, file) != size || fclose(file) != 0)
+        abort();
+}
+
+// The entries of folder but . and .., removed when remove is set.
+static int Entries(const char *folder, bool remove)
+{
+    int count = 0;
+    DIR *dir = opendir(folder);
+    for (dirent *entry; (entry = readdir(dir)) != nullptr;) {
+        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
+            continue;
+        count++;
+        if (remove && unlink(entry->d_name) != 0)
+            abort();
+    }
+    closedir(dir);
+    return count;
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    char folder[64];
+    snprintf(folder, sizeof folder, "/dev/shm/quillon-fuzz-%d", int(getpid()));
+    if (mkdir(folder, 0700) != 0 || chdir(folder) != 0 || mkdir("work", 0700) != 0 || chdir("work") != 0)
+        abort();
+    strcpy(SignaturesFilePath, "q.sig");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 2 || size > 16384)
+        return 0;
+    size_t signatures = std::min<size_t>(data[1], size - 2);
+    Write("q.sig", data + 2, signatures);
+    Write("in.hqx", data + 2 + signatures, size - 2 - signatures);
+    ResetSignatureLoad();
+    if (data[0] % 5 == 0) {
+        static char text[kInfoTextCapacity];
+        FormatFileInfo("in.hqx", text);
+        if (memchr(text, 0, sizeof text) == nullptr)
+            abort();
+    } else {
+        const Reporter reporter = {[](void *, const char *) {}, nullptr};
+        ConvertFile("in.hqx", data[0] % 5, &reporter);
+    }
+    if (Entries(".", true) < 2 || Entries("..", false) != 1)   // "work" alone beside it
+        abort();
+    return 0;
+}

@@ -1,0 +1,178 @@
+// Naming and the information text: the signatures file and its three-pass
+// lookup, extensions, names safe for the file system, fork names, and the
+// panel's text.
+#include <cstring>
+
+#include "decode/binhex.h"
+#include "extract/file_info.h"
+#include "extract/naming.h"
+#include "extract/signatures.h"
+#include "support.h"
+
+// Makes text the signatures file of a new run.
+static void UseSignatures(const std::string &text)
+{
+    ResetSignatureLoad();
+    strcpy(SignaturesFilePath, (Scratch("signatures") + "/test.sig").c_str());
+    Write(SignaturesFilePath, text);
+}
+
+TEST(Signatures, ReadsLinesIntoRowsAfterTheDefaultRow)
+{
+    const std::string rows[][3] = {   // what, the file, rows from 1 as "extension|type and creator|note"
+        {"a note after the type", "PDF,PDF CARO\r\nHQX,TEXTBNHQ,BinHex text\r\n",
+         "PDF|PDF CARO| / HQX|TEXTBNHQ|BinHex text / ||"},
+        {"comments and empty lines are no rows", "# c\r\n\r\n#x,TEXTabcd\r\nGIF,GIFfGKON\r\n", "GIF|GIFfGKON| / ||"},
+        {"4 characters of extension, 8 of type, commas and blanks too", "HTML5, TEXT,drawing\r\n", "HTML| TEXT,dr|"},
+        {"a leading blank goes (#x is no comment); no comma, no extension", " #xTEXTttxt\r\n", "|#xTEXTtt|"},
+        {"a line of blanks takes a row; a last line without its end", "   \r\nGIF,GIFfGKON", "|| / GIF|GIFfGKON| / ||"},
+        {"notes keep 64 characters", "X,ABCDEFGH," + std::string(70, 'n'), "X|ABCDEFGH|" + std::string(64, 'n')},
+        {"a zero byte ends a line's text", std::string("\0\0\r\nJPG\0,JPEGabcd\r\n", 19), "|JPG|"},
+        {"pieces of 79 characters are lines", std::string(79, 'a') + "J,JPEGJVWR\r\n#" + std::string(78, 'c') + "T,ABCDEFGH",
+         "|aaaaaaaa| / J|JPEGJVWR| / T|ABCDEFGH|"},
+        {"CR-only line ends: one row a piece", "GIF,GIFfGKON\rPDF,PDF CARO\r" + std::string(60, 'x') + "\rJPG\r",
+         "GIF|GIFfGKON| / |xxxxxxx| / ||"},
+    };
+    UseSignatures("");
+    for (const auto &row : rows) {     // each load on the table of the one before
+        Write(SignaturesFilePath, row[1]);
+        LoadSignatureTable();
+        std::string got;
+        for (const SignatureEntry *e = SignatureTable + 1; got.size() < row[2].size(); e++)
+            got += std::string(got.empty() ? "" : " / ") + e->extension + "|" + e->typeCreator + "|" + e->note;
+        EXPECT_EQ(got, row[2]) << row[0];
+    }
+}
+
+static std::string Lookup(const std::string &key)
+{
+    return FindSignature((const unsigned char *)key.c_str())->extension;
+}
+
+TEST(Signatures, LooksUpInThreePassesOverSixtyThreeLines)
+{
+    UseSignatures("HTM,TEXTStMl\r\nTIF,TIFF????\r\nJPG,JPEGJVWR\r\nJPEG,JPEGogle\r\n   \r\nZ,ZZZZZZZZ\r\n");
+    LoadSignatureTable();
+    const char *rows[][2] = {
+        {"TEXTStMl", "HTM"}, {"TEXTR*ch", "TXT"},   // the whole key; four characters: row 0 first
+        {"TIFFJVWR", "TIF"}, {"TIFXabcd", "TIF"},   // four characters; two
+        {"JPEGogle", "JPEG"}, {"JPEGxxxx", "JPG"},  // a whole match before an earlier partial one
+        {"PICTabcd", "TXT"}, {"ZZZZZZZZ", "TXT"},   // nothing: row 0; rows after an empty one are not read
+        {"\0IFFJVWR", "TXT"}, {"TIFF\0JVW", "TIF"}, // a zero byte ends the key
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(Lookup(std::string(row[0], 8)), row[1]) << row[0];
+    std::string file = "# header\r\n";
+    for (int i = 1; i <= 70; i++)
+        file += "E" + std::to_string(i) + ",TY" + std::to_string(i + 10) + "CREA\r\n" + (i % 10 ? "" : "\r\n# x\r\n");
+    UseSignatures(file);
+    LoadSignatureTable();
+    EXPECT_EQ(Lookup("TY73CREA"), "E63");
+    EXPECT_EQ(Lookup("TY74CREA"), "E1");   // not read: TY, in pass 3, finds row 1
+}
+
+TEST(Naming, SetExtensionReplacesAtMostThreeCharactersOfTheLastComponent)
+{
+    const char *rows[][3] = {
+        {"C:\\mail\\f.hqx", "BQX", "C:\\mail\\f.bqx"}, {"memo.", "BQX", "memo.bqx"}, {"Notes.1", "TXT", "Notes.txt"},
+        {"a.b.c", "TXT", "a.b.txt"}, {"C:\\a.b\\c", "BQX", "C:\\a.b\\c.bqx"}, {"/tmp/a.b/c", "BQX", "/tmp/a.b/c.bqx"},
+        {"x.Hq", "bIn", "x.bin"}, {"Read Me", nullptr, "Read Me"},   // the other cases: the fork names below
+    };
+    for (const auto &row : rows) {
+        char path[64];
+        strcpy(path, row[0]);
+        EXPECT_STREQ(SetExtension(path, row[1]), row[2]);
+    }
+}
+
+TEST(Naming, SafeNamesStayInTheFolderAndNameNoDevice)
+{
+    const char *rows[][2] = {
+        {"R\xE9sum\xE9 .hidden", "R\xE9sum\xE9 .hidden"}, {"a/b", "a_b"}, {"../x", ".._x"}, {"C:\\x", "C__x"},
+        {"x:y", "x_y"}, {"tab\there", "tab_here"}, {"what?*<>|\"", "what______"}, {"..", "_.."}, {".", "_."},
+        {". .", "_. ."}, {"", "_"}, {"CON", "_CON"}, {"nul.txt", "_nul.txt"}, {"Aux.tar.gz", "_Aux.tar.gz"},
+        {"PRN ", "_PRN "}, {"COM1", "_COM1"}, {"lpt9.doc", "_lpt9.doc"}, {"com\xB9", "_com\xB9"}, {"CONIN$", "_CONIN$"},
+        {"conout$. ", "_conout$. "}, {"CONOUT$.txt", "CONOUT$.txt"}, {"COM0", "COM0"}, {"CONSOLE", "CONSOLE"},
+        {"CON2", "CON2"}, {"LPT", "LPT"}, {"xCON", "xCON"},
+    };
+    for (const auto &row : rows) {
+        char safe[32];
+        EXPECT_EQ(MakeSafeFileName(row[0], safe, sizeof safe), 0) << row[0];
+        EXPECT_STREQ(safe, row[1]);
+    }
+}
+
+// The name ReadForkHeader makes for a request, or its negative result.
+static std::string NameFor(const std::string &mac, const char *typeCreator, int request, const char *forks = "dr")
+{
+    const std::string stream = Stream({mac, std::string(typeCreator, 4), typeCreator + 4,
+                                       strchr(forks, 'd') ? "d" : "", strchr(forks, 'r') ? "r" : ""});
+    BinHexHeader header;
+    ParseBinHexHeader((const unsigned char *)stream.data(), stream.size(), &header);
+    char name[kPathCapacity];
+    int n = ReadForkHeader(&header, name, request);
+    EXPECT_TRUE(n < 0 || n == int(mac.size()));
+    return n < 0 ? std::to_string(n) : name;
+}
+
+TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
+{
+    UseSignatures("DOC,WDBNMSWD\r\nJPG,JPEG????\r\nHTML,TEXTStMl\r\n,EMPTextn\r\n");
+    EXPECT_EQ(NameFor("Read Me", "TEXTttxt", kForkData), "Read Me.txt");
+    EXPECT_EQ(NameFor("Report.doc", "WDBNMSWD", kForkData), "Report.doc");
+    EXPECT_EQ(NameFor("photo.jpeg", "JPEGJVWR", kForkResource), "photo.jpeg.jpg");
+    EXPECT_EQ(NameFor("Page", "TEXTStMl", kForkData), "Page.html");
+    EXPECT_EQ(NameFor("Empty ext", "EMPTextn", kForkData), "Empty ext.");
+    EXPECT_EQ(NameFor("R\x8Esum\x8E\\1\r\x1E\x7F", "TEXTttxt", kForkData), "R\xE9sum\xE9_1_- .txt");
+    EXPECT_EQ(NameFor(std::string(200, 'n'), "TEXTttxt", kForkResource), std::string(127, 'n') + ".txt");
+    EXPECT_EQ(NameFor("Read Me", "TEXTttxt", kForkPairData), "Read Me.dat.txt");
+    EXPECT_EQ(NameFor("Report.doc", "WDBNMSWD", kForkPairResource), "Report.res.doc");
+    EXPECT_EQ(NameFor("photo.jpeg", "JPEGJVWR", kForkPairResource), "photo.jpeg.res.jpg");
+    EXPECT_EQ(NameFor(".ab", "TEXTttxt", kForkPairData), ".dat.txt");   // all of it an extension
+    EXPECT_EQ(NameFor("x", "TEXTttxt", kForkData, "r") + NameFor("x", "TEXTttxt", kForkPairData, "r"), "-1-3");
+    EXPECT_EQ(NameFor("x", "TEXTttxt", kForkResource, "d") + NameFor("x", "TEXTttxt", kForkPairResource, "d"), "-2-4");
+    char name[kPathCapacity];
+    EXPECT_EQ(ReadForkHeader(nullptr, name, kForkPairResource), -4);   // no header, no fork
+    // A signatures file that is a folder gives no table: no extension.
+    ResetSignatureLoad();
+    strcpy(SignaturesFilePath, Scratch("a folder").c_str());
+    EXPECT_EQ(NameFor("Report.doc", "WDBNMSWD", kForkData), "Report.");
+}
+
+TEST(Panel, ShowsTheHeaderOrSaysTheFileIsNotBinHex)
+{
+    auto panel = [](const std::string &name, const std::string &type, const char *d, const char *r) {
+        return "Nom réel : " + name + "\nType : " + type + "\nDonnées : " + d + "\nRessources : " + r;
+    };
+    const std::string bad = "Ce fichier n'est pas un fichier BinHex correct.", runs(250, 'z');
+    const MacFile file = {"Read Me", "TEXT", "ttxt", Pattern(300, 1), Pattern(40, 2)};
+    const std::string good = Hqx(file), body = good.substr(good.find('\n') + 1);
+    const std::string readMe = panel("Read Me", "TEXTttxt", "300", "40");
+    std::string huge = Stream(file);
+    huge.replace(19, 8, "\xFF\xFF\xFF\xFF\x80\0\0\0", 8);
+    // The resource fork length ends at byte 27 of the first, 28 of the second.
+    const std::string seven = Stream({"Read Me", "TEXT", "ttxt", "d", "r"});
+    const std::string eight = Stream({"Read Me!", "TEXT", "ttxt", "d", "r"});
+    const std::string rows[][3] = {   // what, the file, the text
+        {"no identification, a first line naming BinHex", "(Converted with BinHex 5.0)\r\n" + body, readMe},
+        {"followed by anything", good.substr(0, good.size() - 3) + std::string(100000, '\x90'), readMe},
+        {"Mac letters, backslash, trade mark", Hqx({"R\x8Esum\x8E\\\xAA", "APPL", "dude", "x", "yy"}),
+         panel("Résumé_™", "APPLdude", "1", "2")},
+        {"0x80 in the type, a zero in the creator", Hqx({"x", "\x80GIF", std::string("o\0le", 4), "d", "r"}),
+         panel("x", "€GIFo", "1", "1")},
+        {"lengths as unsigned numbers", HqxOf(huge), panel("Read Me", "TEXTttxt", "4294967295", "2147483648")},
+        {"a name of runs", Hqx({runs, "TEXT", "ttxt", "", "r"}), panel(runs, "TEXTttxt", "0", "1")},
+        {"the header up to its resource fork length", HqxOf(seven.substr(0, 27), false),
+         panel("Read Me", "TEXTttxt", "1", "1")},
+        {"its last bytes in a short group", HqxOf(eight.substr(0, 29), false), bad},
+        {"BinHex after the 128th character", std::string(130, '-') + "BinHex\r\n" + body, bad},
+    };
+    const std::string path = Scratch("panel") + "/f.hqx";
+    for (const auto &row : rows) {
+        Write(path, row[1]);
+        char text[kInfoTextCapacity];
+        EXPECT_EQ(FormatFileInfo(path.c_str(), text), row[2] == bad ? -1 : 0) << row[0];
+        EXPECT_EQ(text, row[2]) << row[0];
+    }
+}
+
