@@ -7,7 +7,6 @@
 // the length L of the signatures file, L bytes of it, then the BinHex file.
 // Besides the sanitizers' checks: the panel's text ends within its buffer,
 // and files are made in the folder only, never beside it.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "extract/convert.h"
 #include "extract/file_info.h"
@@ -27,19 +27,15 @@ static void Write(const char *path, const uint8_t *bytes, size_t size)
         abort();
 }
 
-// The entries of folder but . and .., removed when remove is set.
+// The entries of folder, removed when remove is set.
 static int Entries(const char *folder, bool remove)
 {
     int count = 0;
-    DIR *dir = opendir(folder);
-    for (dirent *entry; (entry = readdir(dir)) != nullptr;) {
-        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
-            continue;
+    for (const std::filesystem::directory_entry &entry : std::filesystem::directory_iterator(folder)) {
         count++;
-        if (remove && unlink(entry->d_name) != 0)
+        if (remove && !std::filesystem::remove(entry.path()))
             abort();
     }
-    closedir(dir);
     return count;
 }
 

@@ -133,6 +133,9 @@ TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
     EXPECT_EQ(NameFor("x", "TEXTttxt", kForkResource, "d") + NameFor("x", "TEXTttxt", kForkPairResource, "d"), "-2-4");
     char name[kPathCapacity];
     EXPECT_EQ(ReadForkHeader(nullptr, name, kForkPairResource), -4);   // no header, no fork
+    // The table is read once a run: a later change of the file is not seen.
+    Write(SignaturesFilePath, "ZZZ,TEXTttxt\r\n");
+    EXPECT_EQ(NameFor("Read Me", "TEXTttxt", kForkData), "Read Me.txt");
     // A signatures file that is a folder gives no table: no extension.
     ResetSignatureLoad();
     strcpy(SignaturesFilePath, Scratch("a folder").c_str());
