@@ -7,8 +7,6 @@
 #include "app/dialog_util.h"
 #include "app/shell.h"
 
-// The driver's own text for a path that does not fit 255 characters.
-static const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
 // The one message naming what was left out: "path (why), path (why)".
 static const char kLeftOutOne[] = "Ce fichier est laissé de côté : %s.";
 static const char kLeftOutSeveral[] = "Ces fichiers sont laissés de côté : %s.";
@@ -22,7 +20,7 @@ static const int kArgumentCapacity = 512;
 
 static void ReportTooLong(const char *given)
 {
-    char text[sizeof kPathTooLong + kArgumentCapacity];
+    char text[64 + kArgumentCapacity];   // the message and the name
     snprintf(text, sizeof text, kPathTooLong, given);
     ShowMessage(MainWindowHandle, text, AppTitle);
 }

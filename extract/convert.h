@@ -18,6 +18,10 @@ struct Reporter {
     void *context;
 };
 
+// The message for a path that would pass 255 characters (Windows ANSI; %s
+// is the path as given).
+extern const char kPathTooLong[];
+
 // Results of ConvertFile.
 const int kConvertDone = 0;     // converted, or a problem reported and skipped
 const int kConvertFatal = -1;   // "Erreur \xE0 l'ouverture des fichiers": stop the batch

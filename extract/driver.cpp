@@ -9,6 +9,9 @@
 #include "extract/platform.h"
 #include "extract/signatures.h"
 
+// Also shown by a front end that refuses a path handed to it.
+const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
+
 namespace {
 
 // Messages, in Windows ANSI. %s is a path or a file name.
@@ -20,7 +23,6 @@ const char kWouldReplace[] =
     "Le fichier %s n'est pas cr\xE9\xE9 : il remplacerait le fichier \xE0 convertir.";
 const char kWouldReplaceSignatures[] =
     "Le fichier %s n'est pas cr\xE9\xE9 : il remplacerait le fichier des signatures.";
-const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
 const char kCannotCreate[] = "Le fichier %s ne peut pas \xEAtre cr\xE9\xE9.";
 const char kCannotOpen[] = "Le fichier %s ne peut pas \xEAtre ouvert.";
 const char kIncomplete[] = "Le fichier %s est incomplet : il s'arr\xEAte avant la fin annonc\xE9" "e.";
