@@ -20,13 +20,19 @@ void PrintMessage(void *, const char *text)
     fflush(stderr);
 }
 
+// Exit statuses: every file converted (or shown, or tested) with intact
+// forks, messages about an empty fork aside; a file that could not be read
+// ended the run; a usage error; the run went on, but a file was refused,
+// damaged, cut, or an output could not be written.
 const int kExitOk = 0;
 const int kExitFailed = 1;
 const int kExitUsage = 2;
+const int kExitReported = 3;
 
 const char kUsage[] =
     "usage: quillon-cli [-m MODE] [-s SIGNATURES] FILE...\n"
     "       quillon-cli -i FILE...\n"
+    "       quillon-cli -t FILE...\n"
     "\n"
     "Converts BinHex 4.0 files (.hqx), one after the other.\n"
     "  -m MODE        1 data fork (default), 2 resource fork, 3 both forks,\n"
@@ -34,13 +40,23 @@ const char kUsage[] =
     "  -s SIGNATURES  signatures file (.sig) giving the PC extensions\n"
     "  -i             print each file's Macintosh name, type/creator and\n"
     "                 fork lengths instead of converting\n"
+    "  -t             test each file: decode it in memory, check its three\n"
+    "                 CRCs, write nothing; \"FILE : intact\" or the problem\n"
     "  -h             this help;  --version  the program's version\n"
     "Fork files are created in the current directory; the .bqx and .bix\n"
-    "intermediate files and the .bin file beside each input.\n";
+    "intermediate files and the .bin file beside each input.\n"
+    "Exit status: 0 all went well, 1 a file could not be read (the run\n"
+    "stopped there), 2 usage, 3 a file was refused, damaged or cut, or an\n"
+    "output could not be written.\n";
+
+// What the run does with each file.
+const int kActionConvert = 0;
+const int kActionInfo = 1;
+const int kActionTest = 2;
 
 struct Options {
     int mode;
-    int info;
+    int action;
     int firstFile;
 };
 
@@ -54,7 +70,7 @@ int UsageError(const char *problem)
 int ParseOptions(int argc, char **argv, Options *options)
 {
     options->mode = kModeData;
-    options->info = 0;
+    options->action = kActionConvert;
     options->firstFile = argc;
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != 0; i++) {
@@ -72,7 +88,9 @@ int ParseOptions(int argc, char **argv, Options *options)
             return kExitOk;
         }
         if (strcmp(arg, "-i") == 0) {
-            options->info = 1;
+            options->action = kActionInfo;
+        } else if (strcmp(arg, "-t") == 0) {
+            options->action = kActionTest;
         } else if (strcmp(arg, "-m") == 0 || strcmp(arg, "-s") == 0) {
             if (i + 1 >= argc)
                 return UsageError("an option needs a value");
@@ -102,8 +120,27 @@ int PrintFileInfo(int count, char **files)
     static char text[kInfoTextCapacity];
     for (int i = 0; i < count; i++) {
         if (FormatFileInfo(files[i], text) != 0)
-            status = kExitFailed;
+            status = kExitReported;
         printf("%s\n\n", text);
+    }
+    return status;
+}
+
+// Converts or tests each file in turn. A file that can't be read ends the
+// run: the files after it are left.
+int ProcessFiles(int count, char **files, const Options *options)
+{
+    const Reporter reporter = {PrintMessage, nullptr};
+    int status = kExitOk;
+    for (int i = 0; i < count; i++) {
+        int result = options->action == kActionTest ? TestFile(files[i], &reporter)
+                                                    : ConvertFile(files[i], options->mode, &reporter);
+        if (result == kConvertFatal)
+            return kExitFailed;
+        if (result == kConvertReported)
+            status = kExitReported;
+        else if (options->action == kActionTest)
+            printf("%s : intact\n", files[i]);
     }
     return status;
 }
@@ -118,12 +155,7 @@ int main(int argc, char **argv)
         return status;
     int count = argc - options.firstFile;
     char **files = argv + options.firstFile;
-    if (options.info)
+    if (options.action == kActionInfo)
         return PrintFileInfo(count, files);
-    // A file that can't be read ends the run: the files after it are left.
-    const Reporter reporter = {PrintMessage, nullptr};
-    for (int i = 0; i < count; i++)
-        if (ConvertFile(files[i], options.mode, &reporter) == kConvertFatal)
-            return kExitFailed;
-    return kExitOk;
+    return ProcessFiles(count, files, &options);
 }

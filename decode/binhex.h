@@ -1,13 +1,27 @@
 // BinHex 4.0 decoding pipeline: text stage, run-length stage, stream layout
-// and the MacBinary writer.
+// and its checksums, the MacBinary writer, and the whole pipeline in memory.
 //
 // Every stage works on streams its caller opened; none of them opens,
-// rewinds, flushes or closes a stream it was given.
+// rewinds, flushes or closes a stream it was given. Each stage also works
+// a block at a time (DecodeText, ExpandRuns) on a state of its own, so that
+// the stages can run one into the next in memory.
 #ifndef QUILLON_DECODE_BINHEX_H
 #define QUILLON_DECODE_BINHEX_H
 
 #include <cstdint>
 #include <cstdio>
+
+#include "decode/block_io.h"
+
+// ------------------------------------------------------------------ checksum
+
+// BinHex's CRC: CRC-16/XMODEM (polynomial 0x1021, initial value 0, no
+// reflection, no final xor; 0x31C3 for the nine bytes "123456789"). Each
+// CRC of the stream is this CRC of the bytes before it, stored big-endian.
+// (The classic description feeds two zero bytes through a bit-by-bit CRC at
+// the end; that gives this same value.)
+// Returns: crc carried over count more bytes.
+uint16_t UpdateCrc16(uint16_t crc, const unsigned char *bytes, size_t count);
 
 // ---------------------------------------------------------------- text stage
 
@@ -43,21 +57,28 @@ int FindEncodedText(FILE *stream, char *firstLine);
 // 0 at once when capacity is 1 or less.
 int ReadTextLine(char *buffer, int capacity, FILE *stream);
 
-// Fills group[0..3] with the next four significant characters, skipping CR,
-// LF, colon and blanks (space and tab: mail programs add them).
-// Returns: 0 when four characters were stored, 1 when the input ended first
-// (the positions not reached keep their earlier content).
-int ReadCharGroup(FILE *stream, unsigned char group[4]);
+// What the text stage carries from one block of text to the next: the
+// characters of a group not yet complete.
+struct TextDecoder {
+    unsigned long bits;    // six bits a character
+    int filled;            // characters in bits, 0 to 3
+};
 
-// Replaces the four characters of group by three decoded bytes and a zero:
-// each character is worth its position in the BinHex 4.0 alphabet
-// ("!" to "r", without 7, O, W, g, n and o), a byte outside it 0.
-void DecodeCharGroup(unsigned char group[4]);
+void StartTextDecoder(TextDecoder *decoder);
+
+// Decodes length bytes of encoded text into out: CR, LF, colon and blanks
+// (space and tab: mail programs add them) are skipped; every four other
+// characters give three bytes, each character worth its position in the
+// BinHex 4.0 alphabet ("!" to "r", without 7, O, W, g, n and o), a byte
+// outside it 0. Stops early when out fails.
+void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, BlockWriter *out);
+
+// At the end of the text: the whole bytes of a short last group (one for
+// two characters, two for three) go to out.
+void FinishTextDecoder(TextDecoder *decoder, BlockWriter *out);
 
 // The whole text stage: skips what comes before the encoded text (see
-// FindEncodedText), then writes three bytes for every four significant
-// characters, and the whole bytes of a short last group (one for two
-// characters, two for three).
+// FindEncodedText), then decodes the rest of input to output.
 // Returns: 1 when the end of the input was reached, -1 when a write to the
 // output failed (the stage stops there).
 int DecodeTextStage(FILE *input, FILE *output);
@@ -66,33 +87,38 @@ int DecodeTextStage(FILE *input, FILE *output);
 
 const unsigned char kRunMarker = 0x90;
 
-// Expands BinHex run-length encoding from input to output. The byte that a
-// count repeats is the first byte of the previous step as read (0x90 after
-// a marker step), 0x00 at the start.
+// What the run-length stage carries from one block to the next.
+struct RunLengthState {
+    unsigned char previous;   // the byte a count repeats
+    int markerPending;        // the last byte given was a marker: its count comes next
+};
+
+void StartRunLength(RunLengthState *state);
+
+// Expands length bytes into out. The byte that a count repeats is the first
+// byte of the previous step as read (0x90 after a marker step), 0x00 at the
+// start; a count of 0 is a literal 0x90. A marker at the end of all input,
+// without its count, writes nothing. Stops early when out fails.
+void ExpandRuns(RunLengthState *state, const unsigned char *bytes, size_t length, BlockWriter *out);
+
+// The whole run-length stage, from input to output.
 // Returns: 1 when the end of the input was reached, -1 when a write failed
 // (the stage stops there).
 int ExpandRunLength(FILE *input, FILE *output);
-
-// The same expansion from memory to memory, with the stage's own code, for
-// the first bytes of a file (at most kRunLengthMemoryInput of them). What
-// does not fit in capacity bytes is dropped.
-// Returns: the number of bytes written to out.
-const size_t kRunLengthMemoryInput = 65536;
-size_t ExpandRunLengthInMemory(const unsigned char *in, size_t length, unsigned char *out,
-                               size_t capacity);
 
 // ---------------------------------------------------------- stream layout
 //
 // The expanded stream: the header (name length n, n name bytes, then the
 // 21-byte fixed part: version, type, creator, Finder flags, data fork
 // length D, resource fork length R, header CRC; numbers big-endian), the
-// data fork and its 2-byte CRC, the resource fork and its CRC. No CRC is
-// checked, and the version and Finder flags are not read.
+// data fork and its 2-byte CRC, the resource fork and its CRC. The version
+// and Finder flags are not read.
 
 const int kFixedPartSize = 21;
 const int kFixedTypeCreator = 1;      // 8 bytes: type then creator
 const int kFixedDataLength = 11;      // 4 bytes
 const int kFixedResourceLength = 15;  // 4 bytes
+const int kFixedHeaderCrc = 19;       // 2 bytes: the CRC of all that comes before
 const int kForkCrcSize = 2;
 
 // The header fields the program reads. The name holds at most
@@ -120,16 +146,10 @@ void StoreBigEndian32(unsigned char *p, uint32_t value);
 void CopyTypeCreator(char destination[9], const unsigned char typeCreator[8]);
 
 // Reads the header's fields from the first length bytes of an expanded
-// stream. The header CRC, which nothing reads, need not be there.
+// stream. The header CRC is not looked at and need not be there.
 // Returns: 0, or -1 when the bytes end before the resource fork length
 // (header is then not to be used).
 int ParseBinHexHeader(const unsigned char *bytes, size_t length, BinHexHeader *header);
-
-// Reads the header from the current position of stream (normally its start)
-// and leaves the stream at the data fork.
-// Returns: 0 when the length byte, the name and the 21 fixed bytes were all
-// read; -1 when the stream ended first (header is then not to be used).
-int ReadBinHexHeader(FILE *stream, BinHexHeader *header);
 
 // Stream offsets of the forks, from the start of the expanded stream.
 inline uint64_t DataForkOffset(const BinHexHeader *header)
@@ -140,6 +160,54 @@ inline uint64_t ResourceForkOffset(const BinHexHeader *header)
 {
     return DataForkOffset(header) + header->dataLength + kForkCrcSize;
 }
+
+// What the checks found of one part of the stream (the header, a fork).
+const int kPartIntact = 0;       // whole, and its CRC matches
+const int kPartPending = 1;      // not read to its CRC yet
+const int kPartDamaged = -1;     // whole, but its CRC does not match
+const int kPartCut = -2;         // the stream ends before its CRC does
+
+// Reads the two CRC bytes that follow a fork in stream and compares them
+// with crc, the fork's own.
+// Returns: kPartIntact, kPartDamaged, or kPartCut when the stream ends first.
+int CheckForkCrc(FILE *stream, uint16_t crc);
+
+// Checks an expanded stream handed over in pieces of any size: the header,
+// then each fork, against their CRCs. Bytes after the resource fork's CRC
+// are ignored.
+struct StreamCheck {
+    int stage;                             // which part the next bytes belong to
+    unsigned char header[kLongestHeader];  // the header as it comes
+    size_t headerLength;                   // bytes of it so far
+    size_t headerSize;                     // all of it, CRC included, once n is known
+    BinHexHeader fields;                   // once the header is whole
+    uint64_t left;                         // bytes of the current fork, or its CRC, to come
+    uint16_t crc;                          // of the current fork so far
+    uint16_t stored;                       // its stored CRC, as it comes
+    int headerPart;                        // kPart* of the header
+    int dataPart;                          // ... of the data fork
+    int resourcePart;                      // ... of the resource fork
+};
+
+void StartStreamCheck(StreamCheck *check);
+void CheckStreamBytes(StreamCheck *check, const unsigned char *bytes, size_t length);
+// At the end of the stream: every part still pending is cut.
+void EndStreamCheck(StreamCheck *check);
+
+// ------------------------------------------------------ the pipeline in memory
+
+// Reads the header of the BinHex file input, from its start, in memory:
+// the encoded text (FindEncodedText), at most kHeaderSearchBytes bytes of it
+// decoded, expanded, and the header checked against its CRC.
+// Returns: 0 with header filled, -1 when the header is missing, cut or
+// does not match its CRC (the file is not correct BinHex).
+const size_t kHeaderSearchBytes = 3072;
+int ReadCheckedHeader(FILE *input, BinHexHeader *header);
+
+// Decodes the whole BinHex file input, from its start, in memory, and
+// checks the header and both forks against their CRCs (check tells).
+// Returns: 0, or -1 when memory for the stages could not be had.
+int CheckBinHexFile(FILE *input, StreamCheck *check);
 
 // ----------------------------------------------------------- MacBinary writer
 
@@ -167,17 +235,24 @@ const int kCopyWriteFailed = -3;  // a write to the destination failed
 const int kCopyBufferSize = 40960;
 
 // Copies count bytes from the current position of source to the current
-// position of destination, in blocks of kCopyBufferSize through one static
-// buffer, stopping as soon as a read yields nothing.
+// position of destination, in blocks of kCopyBufferSize, stopping as soon
+// as a read yields nothing; *crc is carried over the bytes copied.
 // Returns: kCopyDone, kCopyShortSource or kCopyWriteFailed.
-int CopyBytes(FILE *source, FILE *destination, uint32_t count);
+int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc);
+
+// What WriteMacBinary found of each fork's CRC (kPart*; kPartPending for a
+// fork it did not reach).
+struct ForkChecks {
+    int data;
+    int resource;
+};
 
 // Writes the MacBinary file of header and its forks to output (new and
 // empty): header, data fork, padding to a multiple of 128 when a resource
-// fork follows, resource fork. input is the expanded stream, at its data
-// fork (where ReadBinHexHeader leaves it).
+// fork follows, resource fork, each fork checked against its CRC. input is
+// the expanded stream, at its data fork.
 // Returns: kCopyDone, or the first failure of its copies (kCopyShortSource
-// when a fork is cut short: what there was is written).
-int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output);
+// when a fork or its CRC is cut short: what there was is written).
+int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkChecks *checks);
 
 #endif

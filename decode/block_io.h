@@ -1,80 +1,61 @@
-// Block-buffered byte access for the decoding stages.
+// Block-buffered output for the decoding stages.
 //
-// The stages read and write one byte at a time in their logic; doing that
-// through the C library would cost a lock and a call per byte. These readers
-// and writers keep their own buffer over the stream and touch the stream
-// once per block. A stage reads its input to the end, so the stream position
-// that the reader leaves behind (one block ahead) is never observed.
+// The stages write one byte at a time in their logic; doing that through
+// the C library would cost a lock and a call per byte. A writer keeps its
+// own buffer and touches the stream once per block. (The stages read their
+// input in blocks too, into buffers of their own.)
 //
-// Without a stream they work in memory: the reader holds the bytes put in
-// its buffer and nothing more, the writer keeps what fits in its buffer and
-// reports a failed write when it is full.
+// A writer hands its full blocks to a stream, or to a sink function (the
+// next stage, when the stages run in memory), or to nobody: it then keeps
+// what fits in its buffer and reports a failed write when it is full.
 #ifndef QUILLON_DECODE_BLOCK_IO_H
 #define QUILLON_DECODE_BLOCK_IO_H
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 const size_t kStageBufferSize = 65536;
 
-struct BlockReader {
-    FILE *stream;
-    size_t position;
-    size_t length;
-    unsigned char bytes[kStageBufferSize];
-};
+// Takes a block of a writer's bytes, which stay the writer's.
+typedef void (*BlockSink)(void *context, const unsigned char *bytes, size_t length);
 
 struct BlockWriter {
-    FILE *stream;
+    FILE *stream;        // where full blocks go, or null
+    BlockSink sink;      // or to whom, when there is no stream
+    void *context;       // the sink's
     size_t length;
     int failed;          // a write to the stream came up short
     unsigned char bytes[kStageBufferSize];
 };
 
-inline void OpenBlockReader(BlockReader *r, FILE *stream)
-{
-    r->stream = stream;
-    r->position = 0;
-    r->length = 0;
-}
-
-// Returns: 1 when more bytes are buffered, 0 at the end of the input (a read
-// error counts as the end).
-inline int RefillBlockReader(BlockReader *r)
-{
-    r->position = 0;
-    r->length = r->stream != nullptr ? fread(r->bytes, 1, kStageBufferSize, r->stream) : 0;
-    return r->length != 0;
-}
-
-// Returns: the next byte, or -1 at the end of the input.
-inline int NextByte(BlockReader *r)
-{
-    if (r->position == r->length && !RefillBlockReader(r))
-        return -1;
-    return r->bytes[r->position++];
-}
-
-// Returns: the next byte without consuming it, or -1 at the end.
-inline int PeekByte(BlockReader *r)
-{
-    if (r->position == r->length && !RefillBlockReader(r))
-        return -1;
-    return r->bytes[r->position];
-}
-
 inline void OpenBlockWriter(BlockWriter *w, FILE *stream)
 {
     w->stream = stream;
+    w->sink = nullptr;
+    w->context = nullptr;
     w->length = 0;
     w->failed = 0;
+}
+
+inline void OpenBlockSink(BlockWriter *w, BlockSink sink, void *context)
+{
+    OpenBlockWriter(w, nullptr);
+    w->sink = sink;
+    w->context = context;
 }
 
 // Hands the buffered bytes to the stream. Returns: 0, or -1 once a write
 // has failed (later bytes are dropped; in memory, the buffer was full).
 inline int FlushBlockWriter(BlockWriter *w)
 {
+    if (w->sink != nullptr) {
+        if (w->length != 0)
+            w->sink(w->context, w->bytes, w->length);
+        w->length = 0;
+        return 0;
+    }
     if (w->stream == nullptr) {
         w->failed = 1;           // asked for room that memory does not have
         return -1;
@@ -104,6 +85,36 @@ inline void PutRepeated(BlockWriter *w, unsigned char c, size_t count)
         w->length += n;
         count -= n;
     }
+}
+
+// A stage's work on one block of its input, and at the end of it, on the
+// stage's own state.
+typedef void (*StageBlock)(void *state, const unsigned char *bytes, size_t length, BlockWriter *out);
+typedef void (*StageEnd)(void *state, BlockWriter *out);
+
+// Runs a stage over the rest of input into output: blocks of
+// kStageBufferSize bytes to block while the writes succeed, then end (when
+// not null). The buffers are the call's own.
+// Returns: 1 when the end of the input was reached, -1 when a write failed
+// (or no memory could be had for the buffers).
+inline int RunFileStage(FILE *input, FILE *output, StageBlock block, StageEnd end, void *state)
+{
+    struct Buffers {
+        unsigned char input[kStageBufferSize];
+        BlockWriter writer;
+    };
+    Buffers *b = static_cast<Buffers *>(malloc(sizeof(Buffers)));
+    if (b == nullptr)
+        return -1;
+    OpenBlockWriter(&b->writer, output);
+    size_t got;
+    while (!b->writer.failed && (got = fread(b->input, 1, sizeof b->input, input)) != 0)
+        block(state, b->input, got, &b->writer);
+    if (end != nullptr)
+        end(state, &b->writer);
+    int result = FlushBlockWriter(&b->writer) < 0 ? -1 : 1;
+    free(b);
+    return result;
 }
 
 #endif

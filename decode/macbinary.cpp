@@ -1,24 +1,34 @@
 // MacBinary I writer and the block copy shared with the fork extraction.
 #include "decode/binhex.h"
 
+#include <cstdlib>
 #include <cstring>
 
-int CopyBytes(FILE *source, FILE *destination, uint32_t count)
+int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc)
 {
-    static unsigned char buffer[kCopyBufferSize];
+    unsigned char *buffer = static_cast<unsigned char *>(malloc(kCopyBufferSize));
+    if (buffer == nullptr)
+        return kCopyWriteFailed;
+    int result = kCopyDone;
     size_t chunk = kCopyBufferSize;
     while (count != 0) {
         if (count < chunk)
             chunk = count;
         size_t got = fread(buffer, 1, chunk, source);
-        if (got == 0)
-            return kCopyShortSource;     // the source ended early
+        if (got == 0) {
+            result = kCopyShortSource;   // the source ended early
+            break;
+        }
         chunk = got;
-        if (fwrite(buffer, 1, chunk, destination) != chunk)
-            return kCopyWriteFailed;
+        *crc = UpdateCrc16(*crc, buffer, chunk);
+        if (fwrite(buffer, 1, chunk, destination) != chunk) {
+            result = kCopyWriteFailed;
+            break;
+        }
         count -= uint32_t(chunk);
     }
-    return kCopyDone;
+    free(buffer);
+    return result;
 }
 
 void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
@@ -37,8 +47,21 @@ void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
     StoreBigEndian32(out->bytes + kMacBinaryResourceLength, header->resourceLength);
 }
 
-int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output)
+// Copies one fork of length bytes, then checks its CRC into *check.
+// Returns: kCopyDone, or the copy's failure (kCopyShortSource also when the
+// CRC is cut).
+static int CopyFork(FILE *input, FILE *output, uint32_t length, int *check)
 {
+    uint16_t crc = 0;
+    int result = CopyBytes(input, output, length, &crc);
+    if (result == kCopyDone)
+        *check = CheckForkCrc(input, crc);
+    return result == kCopyDone && *check == kPartCut ? kCopyShortSource : result;
+}
+
+int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkChecks *checks)
+{
+    checks->data = checks->resource = kPartPending;
     MacBinaryHeader out;
     BuildMacBinaryHeader(&out, header);
     if (fwrite(out.bytes, 1, kMacBinaryHeaderSize, output) != size_t(kMacBinaryHeaderSize))
@@ -46,18 +69,15 @@ int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output)
 
     uint32_t d = header->dataLength;
     uint32_t r = header->resourceLength;
-    int result = CopyBytes(input, output, d);
-    if (result != kCopyDone || r == 0)
+    int result = CopyFork(input, output, d, &checks->data);
+    if (result != kCopyDone)
         return result;
-
-    // Skip the data fork CRC; pad the data fork to a multiple of 128 with
-    // zeros. The padding is written rather than sought over so that a full
-    // disk shows here and not later.
-    if (fseek(input, kForkCrcSize, SEEK_CUR) != 0)
-        return kCopyShortSource;
+    // Pad the data fork to a multiple of 128 with zeros when a resource fork
+    // follows. The padding is written rather than sought over so that a
+    // full disk shows here and not later.
     static const unsigned char zeros[kMacBinaryHeaderSize] = {0};
-    size_t pad = (kMacBinaryHeaderSize - d % kMacBinaryHeaderSize) % kMacBinaryHeaderSize;
+    size_t pad = r == 0 ? 0 : (kMacBinaryHeaderSize - d % kMacBinaryHeaderSize) % kMacBinaryHeaderSize;
     if (pad != 0 && fwrite(zeros, 1, pad, output) != pad)
         return kCopyWriteFailed;
-    return CopyBytes(input, output, r);
+    return CopyFork(input, output, r, &checks->resource);
 }

@@ -42,16 +42,114 @@ int ParseBinHexHeader(const unsigned char *bytes, size_t length, BinHexHeader *h
     return 0;
 }
 
-int ReadBinHexHeader(FILE *stream, BinHexHeader *header)
+int CheckForkCrc(FILE *stream, uint16_t crc)
 {
-    unsigned char bytes[kLongestHeader];
-    memset(header, 0, sizeof *header);
-    int n = getc(stream);
-    if (n == EOF)
-        return -1;
-    bytes[0] = (unsigned char)n;
-    size_t rest = size_t(n) + kFixedPartSize;
-    if (fread(bytes + 1, 1, rest, stream) != rest)
-        return -1;
-    return ParseBinHexHeader(bytes, 1 + rest, header);
+    unsigned char stored[kForkCrcSize];
+    if (fread(stored, 1, kForkCrcSize, stream) != size_t(kForkCrcSize))
+        return kPartCut;
+    return ((stored[0] << 8) | stored[1]) == crc ? kPartIntact : kPartDamaged;
+}
+
+namespace {
+
+// The parts of the stream in their order.
+enum {
+    kCheckHeader,
+    kCheckData,
+    kCheckDataCrc,
+    kCheckResource,
+    kCheckResourceCrc,
+    kCheckAfter,
+};
+
+// Starts the fork or CRC part `stage` of `length` bytes.
+void EnterPart(StreamCheck *check, int stage, uint64_t length)
+{
+    check->stage = stage;
+    check->left = length;
+    if (stage == kCheckData || stage == kCheckResource)
+        check->crc = 0;
+    else
+        check->stored = 0;
+}
+
+// The header is whole: its CRC covers all of it but the CRC itself.
+void CheckHeader(StreamCheck *check)
+{
+    const unsigned char *crcBytes = check->header + check->headerSize - kForkCrcSize;
+    uint16_t crc = UpdateCrc16(0, check->header, check->headerSize - kForkCrcSize);
+    check->headerPart = ((crcBytes[0] << 8) | crcBytes[1]) == crc ? kPartIntact : kPartDamaged;
+    ParseBinHexHeader(check->header, check->headerSize, &check->fields);
+    if (check->headerPart == kPartIntact)
+        EnterPart(check, kCheckData, check->fields.dataLength);
+    else
+        check->stage = kCheckAfter;       // the lengths are not to be trusted
+}
+
+}  // namespace
+
+void StartStreamCheck(StreamCheck *check)
+{
+    memset(check, 0, sizeof *check);
+    check->stage = kCheckHeader;
+    check->headerPart = check->dataPart = check->resourcePart = kPartPending;
+}
+
+void CheckStreamBytes(StreamCheck *check, const unsigned char *bytes, size_t length)
+{
+    while (length != 0 && check->stage != kCheckAfter) {
+        if (check->stage == kCheckHeader) {
+            if (check->headerLength == 0)
+                check->headerSize = 1 + size_t(bytes[0]) + kFixedPartSize;
+            size_t n = check->headerSize - check->headerLength;
+            if (n > length)
+                n = length;
+            memcpy(check->header + check->headerLength, bytes, n);
+            check->headerLength += n;
+            bytes += n;
+            length -= n;
+            if (check->headerLength == check->headerSize)
+                CheckHeader(check);
+            continue;
+        }
+        size_t n = check->left < length ? size_t(check->left) : length;
+        if (check->stage == kCheckData || check->stage == kCheckResource) {
+            check->crc = UpdateCrc16(check->crc, bytes, n);
+        } else {
+            for (size_t i = 0; i < n; i++)
+                check->stored = uint16_t((check->stored << 8) | bytes[i]);
+        }
+        bytes += n;
+        length -= n;
+        check->left -= n;
+        if (check->left != 0)
+            continue;
+        switch (check->stage) {
+        case kCheckData:
+        case kCheckResource:
+            EnterPart(check, check->stage + 1, kForkCrcSize);
+            break;
+        case kCheckDataCrc:
+            check->dataPart = check->stored == check->crc ? kPartIntact : kPartDamaged;
+            EnterPart(check, kCheckResource, check->fields.resourceLength);
+            break;
+        case kCheckResourceCrc:
+            check->resourcePart = check->stored == check->crc ? kPartIntact : kPartDamaged;
+            check->stage = kCheckAfter;
+            break;
+        }
+    }
+}
+
+void EndStreamCheck(StreamCheck *check)
+{
+    // The forks after a damaged header stay pending: nothing is known of them.
+    if (check->headerPart == kPartPending)
+        check->headerPart = kPartCut;
+    if (check->headerPart != kPartIntact)
+        return;
+    if (check->dataPart == kPartPending)
+        check->dataPart = kPartCut;
+    if (check->resourcePart == kPartPending)
+        check->resourcePart = kPartCut;
 }

@@ -3,8 +3,8 @@
 
 #include "decode/block_io.h"
 
+#include <cstdlib>
 #include <cstring>
-
 
 const char BinHexIdentification[] = "(This file must be converted with BinHex";
 
@@ -14,22 +14,6 @@ namespace {
 // is its position here.
 const char BinHexAlphabet[65] =
     "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
-
-// Returns: the 6-bit value of every byte, built at the first call. Bytes
-// outside the alphabet count as 0, the value of '!': a damaged character
-// costs its own six bits and nothing else, and the output keeps its length.
-// (The skipped characters never get that far.)
-const unsigned char *BinHexValues()
-{
-    static unsigned char values[256];
-    static bool built = false;
-    if (!built) {
-        for (int i = 0; i < 64; i++)
-            values[(unsigned char)BinHexAlphabet[i]] = (unsigned char)i;
-        built = true;
-    }
-    return values;
-}
 
 const int kCR = 0x0D;
 const int kLF = 0x0A;
@@ -62,30 +46,70 @@ inline bool IsLineEndPair(int first, int second)
     return (first == kCR && second == kLF) || (first == kLF && second == kCR);
 }
 
+// The stage's lookup tables, built at the first use; they only ever hold
+// these constants.
+struct TextTables {
+    // The 6-bit value of every byte, kSkippedClass for the skipped
+    // characters. Bytes outside the alphabet count as 0, the value of '!':
+    // a damaged character costs its own six bits and nothing else, and the
+    // output keeps its length.
+    unsigned char charClass[256];
+    // The twelve bits of two characters at once, indexed by the first plus
+    // 256 times the second, or kSkippedPair when either is skipped.
+    uint16_t pairValue[kPairTableSize];
+};
+
+const TextTables &Tables()
+{
+    static TextTables table;
+    static bool built = false;
+    if (!built) {
+        memset(table.charClass, 0, sizeof table.charClass);
+        for (int i = 0; i < 64; i++)
+            table.charClass[(unsigned char)BinHexAlphabet[i]] = (unsigned char)i;
+        for (int c = 0; c < 256; c++)
+            if (IsSkipped(c))
+                table.charClass[c] = kSkippedClass;
+        for (unsigned i = 0; i < kPairTableSize; i++) {
+            unsigned first = table.charClass[i & 0xFF];
+            unsigned second = table.charClass[i >> 8];
+            table.pairValue[i] = ((first | second) & kSkippedClass) ? uint16_t(kSkippedPair)
+                                                                    : uint16_t((first << 6) | second);
+        }
+        built = true;
+    }
+    return table;
+}
+
 // Returns: the offset from the start of the stream's current position of the
 // first BinHexIdentification within kIdentificationSearchLimit bytes, or -1.
 long FindIdentification(FILE *stream)
 {
-    static unsigned char block[kSearchBlockSize];
+    unsigned char *block = static_cast<unsigned char *>(malloc(kSearchBlockSize));
+    long found = -1;
+    if (block == nullptr)
+        return -1;
     const size_t length = strlen(BinHexIdentification);
     long blockStart = 0;     // offset of block[0]
     size_t have = 0;         // bytes in block
-    while (blockStart + long(have) < kIdentificationSearchLimit) {
+    while (found < 0 && blockStart + long(have) < kIdentificationSearchLimit) {
         size_t room = kSearchBlockSize - have;
         long left = kIdentificationSearchLimit - blockStart - long(have);
         if (long(room) > left)
             room = size_t(left);
         size_t got = fread(block + have, 1, room, stream);
         if (got == 0)
-            return -1;
+            break;
         have += got;
         const unsigned char *p = block;
         const unsigned char *end = block + have;
         while ((p = static_cast<const unsigned char *>(memchr(p, '(', size_t(end - p)))) != nullptr) {
             if (size_t(end - p) < length)
                 break;                  // may continue in the next block
-            if (memcmp(p, BinHexIdentification, length) == 0)
-                return blockStart + long(p - block);
+            if (memcmp(p, BinHexIdentification, length) == 0) {
+                found = blockStart + long(p - block);
+                break;
+            }
             p++;
         }
         size_t keep = have < length - 1 ? have : length - 1;
@@ -93,7 +117,8 @@ long FindIdentification(FILE *stream)
         blockStart += long(have - keep);
         have = keep;
     }
-    return -1;
+    free(block);
+    return found;
 }
 
 }  // namespace
@@ -148,129 +173,101 @@ int ReadTextLine(char *buffer, int capacity, FILE *stream)
     return count;
 }
 
-int ReadCharGroup(FILE *stream, unsigned char group[4])
+void StartTextDecoder(TextDecoder *decoder)
 {
-    int filled = 0;
-    while (filled < 4) {
-        int c = getc(stream);
-        if (c == EOF)
-            return 1;
-        if (!IsSkipped(c))
-            group[filled++] = (unsigned char)c;
-    }
-    return 0;
+    decoder->bits = 0;
+    decoder->filled = 0;
 }
 
-void DecodeCharGroup(unsigned char group[4])
+void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, BlockWriter *out)
 {
-    const unsigned char *value = BinHexValues();
-    unsigned w = value[group[0]];
-    unsigned x = value[group[1]];
-    unsigned y = value[group[2]];
-    unsigned z = value[group[3]];
-    group[0] = (unsigned char)((w << 2) | (x >> 4));
-    group[1] = (unsigned char)(((x & 0x0F) << 4) | (y >> 2));
-    group[2] = (unsigned char)(((y & 0x03) << 6) | z);
-    group[3] = 0;
-}
-
-int DecodeTextStage(FILE *input, FILE *output)
-{
-    static BlockReader reader;
-    static BlockWriter writer;
-    char firstLine[kTextLineCapacity + 2];
-    FindEncodedText(input, firstLine);
-    OpenBlockReader(&reader, input);
-    OpenBlockWriter(&writer, output);
-
-    // The value of every byte, or kSkippedClass for the skipped characters.
-    unsigned char charClass[256];
-    for (int c = 0; c < 256; c++)
-        charClass[c] = IsSkipped(c) ? kSkippedClass : BinHexValues()[c];
-
-    // The twelve bits of two characters at once, indexed by the first plus
-    // 256 times the second, or kSkippedPair when either is skipped. Built
-    // at the first call; it only ever holds these constants.
-    static uint16_t pairValue[kPairTableSize];
-    static bool pairValueBuilt = false;
-    if (!pairValueBuilt) {
-        for (unsigned i = 0; i < kPairTableSize; i++) {
-            unsigned first = charClass[i & 0xFF];
-            unsigned second = charClass[i >> 8];
-            pairValue[i] = ((first | second) & kSkippedClass) ? uint16_t(kSkippedPair)
-                                                               : uint16_t((first << 6) | second);
-        }
-        pairValueBuilt = true;
-    }
-
+    const TextTables &table = Tables();
     // Six bits per significant character; every fourth one completes 24 bits.
-    unsigned long bits = 0;
-    int filled = 0;
-    for (;;) {
-        if (reader.position == reader.length && !RefillBlockReader(&reader))
-            break;
-        const unsigned char *p = reader.bytes + reader.position;
-        const unsigned char *end = reader.bytes + reader.length;
-        while (p != end) {
-            if (filled == 0) {
-                // Between groups: whole groups of four significant
-                // characters in a row, the usual text, go three bytes at
-                // a time; a skipped character sends its group below.
-                size_t groups = size_t(end - p) / 4;
-                size_t room = (kStageBufferSize - writer.length) / 3;
-                if (room == 0) {
-                    FlushBlockWriter(&writer);
-                    room = kStageBufferSize / 3;
-                }
-                if (groups > room)
-                    groups = room;
-                unsigned char *out = writer.bytes + writer.length;
-                const unsigned char *stop = p + groups * 4;
-                while (p != stop) {
-                    unsigned high = pairValue[p[0] | (p[1] << 8)];
-                    unsigned low = pairValue[p[2] | (p[3] << 8)];
-                    if ((high | low) & kSkippedPair)
-                        break;
-                    unsigned v = (high << 12) | low;
-                    out[0] = (unsigned char)(v >> 16);
-                    out[1] = (unsigned char)(v >> 8);
-                    out[2] = (unsigned char)v;
-                    out += 3;
-                    p += 4;
-                }
-                writer.length = size_t(out - writer.bytes);
-                if (p == end)
+    unsigned long bits = decoder->bits;
+    int filled = decoder->filled;
+    const unsigned char *p = text;
+    const unsigned char *end = text + length;
+    while (p != end && !out->failed) {
+        if (filled == 0) {
+            // Between groups: whole groups of four significant characters
+            // in a row, the usual text, go three bytes at a time; a skipped
+            // character sends its group below.
+            size_t groups = size_t(end - p) / 4;
+            size_t room = (kStageBufferSize - out->length) / 3;
+            if (room == 0) {
+                if (FlushBlockWriter(out) < 0)
                     break;
+                room = kStageBufferSize / 3;
             }
-            // One character at a time.
-            unsigned value = charClass[*p++];
-            if (value & kSkippedClass)
-                continue;
-            bits = (bits << 6) | value;
-            if (++filled == 4) {
-                if (writer.length + 3 > kStageBufferSize)
-                    FlushBlockWriter(&writer);
-                unsigned char *out = writer.bytes + writer.length;
-                out[0] = (unsigned char)(bits >> 16);
-                out[1] = (unsigned char)(bits >> 8);
-                out[2] = (unsigned char)bits;
-                writer.length += 3;
-                filled = 0;
-                bits = 0;
+            if (groups > room)
+                groups = room;
+            unsigned char *o = out->bytes + out->length;
+            const unsigned char *stop = p + groups * 4;
+            while (p != stop) {
+                unsigned high = table.pairValue[p[0] | (p[1] << 8)];
+                unsigned low = table.pairValue[p[2] | (p[3] << 8)];
+                if ((high | low) & kSkippedPair)
+                    break;
+                unsigned v = (high << 12) | low;
+                o[0] = (unsigned char)(v >> 16);
+                o[1] = (unsigned char)(v >> 8);
+                o[2] = (unsigned char)v;
+                o += 3;
+                p += 4;
             }
+            out->length = size_t(o - out->bytes);
+            if (p == end)
+                break;
         }
-        reader.position = reader.length;
+        // One character at a time.
+        unsigned value = table.charClass[*p++];
+        if (value & kSkippedClass)
+            continue;
+        bits = (bits << 6) | value;
+        if (++filled == 4) {
+            if (out->length + 3 > kStageBufferSize && FlushBlockWriter(out) < 0)
+                break;
+            unsigned char *o = out->bytes + out->length;
+            o[0] = (unsigned char)(bits >> 16);
+            o[1] = (unsigned char)(bits >> 8);
+            o[2] = (unsigned char)bits;
+            out->length += 3;
+            filled = 0;
+            bits = 0;
+        }
     }
+    decoder->bits = bits;
+    decoder->filled = filled;
+}
+
+void FinishTextDecoder(TextDecoder *decoder, BlockWriter *out)
+{
     // Encoders end the text with a short group when the stream is not a
     // multiple of three bytes: two characters carry one whole byte, three
     // carry two. Those bytes are real (often the end of the resource fork,
     // when a run reaches into its CRC), so they are written; a lone
     // character carries no whole byte.
-    if (filled == 2)
-        PutByte(&writer, (unsigned char)(bits >> 4));
-    if (filled == 3) {
-        PutByte(&writer, (unsigned char)(bits >> 10));
-        PutByte(&writer, (unsigned char)(bits >> 2));
+    if (decoder->filled == 2)
+        PutByte(out, (unsigned char)(decoder->bits >> 4));
+    if (decoder->filled == 3) {
+        PutByte(out, (unsigned char)(decoder->bits >> 10));
+        PutByte(out, (unsigned char)(decoder->bits >> 2));
     }
-    return FlushBlockWriter(&writer) < 0 ? -1 : 1;
+    decoder->filled = 0;
+    decoder->bits = 0;
+}
+
+int DecodeTextStage(FILE *input, FILE *output)
+{
+    char firstLine[kTextLineCapacity + 2];
+    FindEncodedText(input, firstLine);
+    TextDecoder decoder;
+    StartTextDecoder(&decoder);
+    return RunFileStage(
+        input, output,
+        [](void *state, const unsigned char *text, size_t length, BlockWriter *out) {
+            DecodeText(static_cast<TextDecoder *>(state), text, length, out);
+        },
+        [](void *state, BlockWriter *out) { FinishTextDecoder(static_cast<TextDecoder *>(state), out); },
+        &decoder);
 }

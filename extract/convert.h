@@ -22,18 +22,30 @@ struct Reporter {
 // is the path as given).
 extern const char kPathTooLong[];
 
-// Results of ConvertFile.
-const int kConvertDone = 0;     // converted, or a problem reported and skipped
-const int kConvertFatal = -1;   // "Erreur \xE0 l'ouverture des fichiers": stop the batch
+// Results of ConvertFile and TestFile.
+const int kConvertDone = 0;       // converted whole, every fork read intact (an empty
+                                  // fork may have been noted)
+const int kConvertReported = 1;   // a problem was reported (the file refused, damaged
+                                  // or cut, an output not written); go on with the next
+const int kConvertFatal = -1;     // "Erreur \xE0 l'ouverture des fichiers": stop the batch
 
 // Converts one BinHex file in the given mode: intermediates beside the input
 // (.bqx, .bix, left on disk), fork files in the current directory, the .bin
-// file beside the input. Reports every problem through reporter and goes on
-// with the next file, but for one: when the input cannot be read (nothing
-// is then created) or its .bqx file cannot be created, it reports
+// file beside the input. A file whose header is missing, cut or fails its
+// CRC is refused before anything is created. Each fork read is checked
+// against its CRC as it is copied: a damaged fork is still written whole,
+// then reported. Reports every problem through reporter and goes on with
+// the next file, but for one: when the input cannot be read (nothing is
+// then created) or its .bqx file cannot be created, it reports
 // "Erreur \xE0 l'ouverture des fichiers" and returns kConvertFatal; the front
 // end then ends the run with exit status 1.
-// Returns: kConvertDone or kConvertFatal.
+// Returns: kConvertDone, kConvertReported or kConvertFatal.
 int ConvertFile(const char *path, int mode, const Reporter *reporter);
+
+// Decodes the whole file in memory and checks its three CRCs, writing
+// nothing anywhere; reports what a conversion in mode 4 would report of it.
+// Returns: kConvertDone when the file is intact, kConvertReported, or
+// kConvertFatal when it cannot be read.
+int TestFile(const char *path, const Reporter *reporter);
 
 #endif

@@ -27,6 +27,10 @@ const char kCannotCreate[] = "Le fichier %s ne peut pas \xEAtre cr\xE9\xE9.";
 const char kCannotOpen[] = "Le fichier %s ne peut pas \xEAtre ouvert.";
 const char kIncomplete[] = "Le fichier %s est incomplet : il s'arr\xEAte avant la fin annonc\xE9" "e.";
 const char kWriteFailed[] = "Erreur d'\xE9" "criture dans le fichier %s.";
+const char kDataDamaged[] =
+    "Les donn\xE9" "es du fichier %s sont endommag\xE9" "es : leur CRC ne correspond pas.";
+const char kResourcesDamaged[] =
+    "Les ressources du fichier %s sont endommag\xE9" "es : leur CRC ne correspond pas.";
 
 // Derived paths are built in a larger buffer, then refused when they pass
 // 255 characters.
@@ -66,24 +70,6 @@ bool HasExtension(const char *path, const char *extension)
     return true;
 }
 
-// destination = source with its extension set. Returns: false (after a
-// message) when the result is longer than 255 characters.
-bool DerivePath(const Reporter *reporter, char *destination, const char *source,
-                const char *extension, const char *input)
-{
-    if (strlen(source) >= size_t(kWorkPathCapacity) - 5) {
-        Report(reporter, kPathTooLong, input);
-        return false;
-    }
-    strcpy(destination, source);
-    SetExtension(destination, extension);
-    if (strlen(destination) > size_t(kPathCapacity - 1)) {
-        Report(reporter, kPathTooLong, input);
-        return false;
-    }
-    return true;
-}
-
 // Returns: true when path names the signatures file, which the program
 // only reads: an output named like it must not replace it.
 bool IsSignaturesFile(const char *path)
@@ -91,9 +77,50 @@ bool IsSignaturesFile(const char *path)
     return SignaturesFilePath[0] != 0 && SameFile(path, SignaturesFilePath);
 }
 
+struct Conversion {
+    const char *input;                 // as given by the caller
+    const Reporter *reporter;
+    int result;                        // kConvertDone until a problem is reported
+    char bqx[kWorkPathCapacity];
+    char bix[kWorkPathCapacity];
+    FILE *expanded;                    // the .bix file, open for reading
+    BinHexHeader header;               // checked against its CRC
+};
+
+// Reports a problem: the file's result is no longer kConvertDone.
+void Problem(Conversion *c, const char *format, const char *arg)
+{
+    Report(c->reporter, format, arg);
+    c->result = kConvertReported;
+}
+
+// The input cannot be read, or its .bqx file not created: the batch ends.
+void Fatal(Conversion *c)
+{
+    Report(c->reporter, kOpenFailed, "");
+    c->result = kConvertFatal;
+}
+
+// destination = source with its extension set. Returns: false (after a
+// message) when the result is longer than 255 characters.
+bool DerivePath(Conversion *c, char *destination, const char *source, const char *extension)
+{
+    if (strlen(source) >= size_t(kWorkPathCapacity) - 5) {
+        Problem(c, kPathTooLong, c->input);
+        return false;
+    }
+    strcpy(destination, source);
+    SetExtension(destination, extension);
+    if (strlen(destination) > size_t(kPathCapacity - 1)) {
+        Problem(c, kPathTooLong, c->input);
+        return false;
+    }
+    return true;
+}
+
 // Flushes and closes a stream that was written. Returns: true when every
 // byte reached the file; false after a message naming it.
-bool CloseWritten(const Reporter *reporter, FILE *stream, bool writeOk, const char *nativePath)
+bool CloseWritten(Conversion *c, FILE *stream, bool writeOk, const char *nativePath)
 {
     bool ok = writeOk;
     if (fflush(stream) != 0)
@@ -101,135 +128,197 @@ bool CloseWritten(const Reporter *reporter, FILE *stream, bool writeOk, const ch
     if (fclose(stream) != 0)
         ok = false;
     if (!ok)
-        Report(reporter, kWriteFailed, nativePath);
+        Problem(c, kWriteFailed, nativePath);
     return ok;
 }
 
-struct Conversion {
-    const char *input;                 // as given by the caller
-    const Reporter *reporter;
-    char bqx[kWorkPathCapacity];
-    char bix[kWorkPathCapacity];
-    FILE *expanded;                    // the .bix file, open for reading
-    BinHexHeader header;               // read from it
-    int haveHeader;                    // whether it holds one
-};
-
-// Reports a copy that did not complete. Returns: true when it did.
-bool CheckCopy(const Conversion *c, int copyResult, bool closeOk, const char *nativeOutput)
+// Reports what a copy into the output nativeOutput and the CRC checks of
+// its forks found, once the output is closed: a failed write, a damaged
+// fork, a stream cut short, in that order.
+// Returns: true when the output is complete (its forks may be damaged).
+bool ReportCopy(Conversion *c, int copyResult, bool closed, const char *nativeOutput,
+                const ForkChecks *checks)
 {
-    if (!closeOk)
+    if (!closed)
         return false;                  // CloseWritten has said so
     if (copyResult == kCopyWriteFailed) {
-        Report(c->reporter, kWriteFailed, nativeOutput);
+        Problem(c, kWriteFailed, nativeOutput);
         return false;
     }
+    if (checks->data == kPartDamaged)
+        Problem(c, kDataDamaged, c->input);
+    if (checks->resource == kPartDamaged)
+        Problem(c, kResourcesDamaged, c->input);
     if (copyResult == kCopyShortSource) {
-        Report(c->reporter, kIncomplete, c->input);
+        Problem(c, kIncomplete, c->input);
         return false;
     }
-    return copyResult == kCopyDone;
+    return true;
 }
 
 // Creates the fork file `name` (Windows ANSI, bare) in the current
-// directory and copies length bytes from offset of the expanded stream.
-// Returns: true when the fork file is complete; false after a message.
-bool ExtractFork(Conversion *c, const char *name, uint64_t offset, uint32_t length)
+// directory and copies into it the data fork (dataFork) or the resource
+// fork of the expanded stream, checked against the CRC that follows it.
+// Returns: true when the fork file is complete (the fork may be damaged);
+// false after a message.
+bool ExtractFork(Conversion *c, const char *name, bool dataFork)
 {
+    const BinHexHeader *header = &c->header;
+    uint64_t offset = dataFork ? DataForkOffset(header) : ResourceForkOffset(header);
+    uint32_t length = dataFork ? header->dataLength : header->resourceLength;
+    ForkChecks checks = {kPartPending, kPartPending};
+    int *check = dataFork ? &checks.data : &checks.resource;
     char safe[kPathCapacity + 2];
     char native[kPathCapacity * 3];
     if (MakeSafeFileName(name, safe, sizeof safe) < 0 ||
         ToNativeText(safe, native, sizeof native) < 0) {
         ReportName(c->reporter, kPathTooLong, name);
+        c->result = kConvertReported;
         return false;
     }
     if (SameFile(native, c->input) || SameFile(native, c->bqx) || SameFile(native, c->bix)) {
-        Report(c->reporter, kWouldReplace, native);
+        Problem(c, kWouldReplace, native);
         return false;
     }
     if (IsSignaturesFile(native)) {
-        Report(c->reporter, kWouldReplaceSignatures, native);
+        Problem(c, kWouldReplaceSignatures, native);
         return false;
     }
     FILE *output = fopen(native, "w+b");
     if (output == nullptr) {
-        Report(c->reporter, kCannotCreate, native);
+        Problem(c, kCannotCreate, native);
         return false;
     }
-    int result = SeekTo(c->expanded, offset) == 0 ? CopyBytes(c->expanded, output, length)
+    uint16_t crc = 0;
+    int result = SeekTo(c->expanded, offset) == 0 ? CopyBytes(c->expanded, output, length, &crc)
                                                    : kCopyShortSource;
-    bool closed = CloseWritten(c->reporter, output, result != kCopyWriteFailed, native);
-    return CheckCopy(c, result, closed, native);
+    if (result == kCopyDone) {
+        *check = CheckForkCrc(c->expanded, crc);
+        if (*check == kPartCut)
+            result = kCopyShortSource;
+    }
+    bool closed = CloseWritten(c, output, result != kCopyWriteFailed, native);
+    return ReportCopy(c, result, closed, native, &checks);
 }
 
-// Modes 1 to 3.
+// Modes 1 to 3. In mode 3 an empty fork, or a damaged one, does not keep
+// the other from being extracted; a fork that could not be written whole
+// does.
 void ExtractForks(Conversion *c, int mode)
 {
     char name[kPathCapacity];
-    const BinHexHeader *header = c->haveHeader ? &c->header : nullptr;
     if (mode == kModeData || mode == kModeBoth) {
-        if (ReadForkHeader(header, name, mode == kModeData ? kForkData : kForkPairData) < 0) {
+        // An empty fork is a note, not a problem.
+        if (ReadForkHeader(&c->header, name, mode == kModeData ? kForkData : kForkPairData) < 0)
             Report(c->reporter, kNoData, c->input);
-            return;              // mode 3 does not go on to the resource fork
-        }
-        if (!ExtractFork(c, name, DataForkOffset(header), header->dataLength) || mode == kModeData)
+        else if (!ExtractFork(c, name, true))
+            return;
+        if (mode == kModeData)
             return;
     }
-    if (ReadForkHeader(header, name, mode == kModeResource ? kForkResource : kForkPairResource) < 0) {
+    if (ReadForkHeader(&c->header, name, mode == kModeResource ? kForkResource : kForkPairResource) < 0)
         Report(c->reporter, kNoResources, c->input);
-        return;
-    }
-    ExtractFork(c, name, ResourceForkOffset(header), header->resourceLength);
+    else
+        ExtractFork(c, name, false);
 }
 
 // Mode 4: the .bin file beside the input.
 void WriteMacBinaryFile(Conversion *c)
 {
     char bin[kWorkPathCapacity];
-    if (!DerivePath(c->reporter, bin, c->bix, "BIN", c->input))
+    if (!DerivePath(c, bin, c->bix, "BIN"))
         return;
-    if (!c->haveHeader) {
-        Report(c->reporter, kNotBinHex, c->input);
-        return;
-    }
     if (SameFile(bin, c->input)) {
-        Report(c->reporter, kWouldReplace, bin);
+        Problem(c, kWouldReplace, bin);
         return;
     }
     if (IsSignaturesFile(bin)) {
-        Report(c->reporter, kWouldReplaceSignatures, bin);
+        Problem(c, kWouldReplaceSignatures, bin);
         return;
     }
     FILE *output = fopen(bin, "w+b");
     if (output == nullptr) {
-        Report(c->reporter, kCannotCreate, bin);
+        Problem(c, kCannotCreate, bin);
         return;
     }
-    int result = WriteMacBinary(&c->header, c->expanded, output);
-    bool closed = CloseWritten(c->reporter, output, result != kCopyWriteFailed, bin);
-    CheckCopy(c, result, closed, bin);
+    ForkChecks checks = {kPartPending, kPartPending};
+    int result = SeekTo(c->expanded, DataForkOffset(&c->header)) == 0
+                     ? WriteMacBinary(&c->header, c->expanded, output, &checks)
+                     : kCopyShortSource;
+    bool closed = CloseWritten(c, output, result != kCopyWriteFailed, bin);
+    ReportCopy(c, result, closed, bin, &checks);
 }
 
 // Runs one stage from the file `from` (reopened for reading) into the new
 // file `to`. Returns: true when `to` was written whole; false after a
 // message.
-bool RunStage(const Reporter *reporter, const char *from, const char *to,
-              int (*stage)(FILE *, FILE *))
+bool RunStage(Conversion *c, const char *from, const char *to, int (*stage)(FILE *, FILE *))
 {
     FILE *input = OpenForReading(from);
     if (input == nullptr) {
-        Report(reporter, kCannotOpen, from);
+        Problem(c, kCannotOpen, from);
         return false;
     }
     FILE *output = fopen(to, "w+b");
     if (output == nullptr) {
         fclose(input);
-        Report(reporter, kCannotCreate, to);
+        Problem(c, kCannotCreate, to);
         return false;
     }
     int result = stage(input, output);
     fclose(input);
-    return CloseWritten(reporter, output, result >= 0, to);
+    return CloseWritten(c, output, result >= 0, to);
+}
+
+// Everything but the conversion itself: the paths derived and checked, the
+// input read and its header checked, the .bqx file created. Nothing is
+// created before the header has passed.
+// Returns: the .bqx file, open (*input too, at its start); or null with
+// c->result set (*input closed).
+FILE *StartConversion(Conversion *c, int mode, FILE **input)
+{
+    *input = nullptr;
+    const char *path = c->input;
+    if (strlen(path) > size_t(kPathCapacity - 1)) {
+        Problem(c, kPathTooLong, path);
+        return nullptr;
+    }
+    if (!DerivePath(c, c->bqx, path, "BQX") || !DerivePath(c, c->bix, c->bqx, "BIX"))
+        return nullptr;
+    // An input named like one of its own derived files would be emptied
+    // when that file is created: refuse it before anything is written.
+    const char *clash = nullptr;
+    if (HasExtension(path, "bqx") || SameFile(c->bqx, path))
+        clash = c->bqx;
+    else if (HasExtension(path, "bix") || SameFile(c->bix, path))
+        clash = c->bix;
+    else if (mode == kModeMacBinary && HasExtension(path, "bin"))
+        clash = path;
+    if (clash != nullptr) {
+        Problem(c, kWouldReplace, clash);
+        return nullptr;
+    }
+    if (IsSignaturesFile(c->bqx) || IsSignaturesFile(c->bix)) {
+        Problem(c, kWouldReplaceSignatures, IsSignaturesFile(c->bqx) ? c->bqx : c->bix);
+        return nullptr;
+    }
+
+    // Fatal: the rest of the selection is not converted either.
+    *input = OpenForReading(path);
+    if (*input == nullptr) {
+        Fatal(c);
+        return nullptr;
+    }
+    FILE *bqx = nullptr;
+    if (ReadCheckedHeader(*input, &c->header) < 0)
+        Problem(c, kNotBinHex, path);
+    else if (fseek(*input, 0, SEEK_SET) != 0 || (bqx = fopen(c->bqx, "w+b")) == nullptr)
+        Fatal(c);
+    if (bqx == nullptr) {
+        fclose(*input);
+        *input = nullptr;
+    }
+    return bqx;
 }
 
 }  // namespace
@@ -239,58 +328,50 @@ int ConvertFile(const char *path, int mode, const Reporter *reporter)
     Conversion c;
     c.input = path;
     c.reporter = reporter;
+    c.result = kConvertDone;
     c.expanded = nullptr;
-    if (strlen(path) > size_t(kPathCapacity - 1)) {
-        Report(reporter, kPathTooLong, path);
-        return kConvertDone;
-    }
-    if (!DerivePath(reporter, c.bqx, path, "BQX", path) || !DerivePath(reporter, c.bix, c.bqx, "BIX", path))
-        return kConvertDone;
-    // An input named like one of its own derived files would be emptied
-    // when that file is created: refuse it before anything is written.
-    const char *clash = nullptr;
-    if (HasExtension(path, "bqx") || SameFile(c.bqx, path))
-        clash = c.bqx;
-    else if (HasExtension(path, "bix") || SameFile(c.bix, path))
-        clash = c.bix;
-    else if (mode == kModeMacBinary && HasExtension(path, "bin"))
-        clash = path;
-    if (clash != nullptr) {
-        Report(reporter, kWouldReplace, clash);
-        return kConvertDone;
-    }
-    if (IsSignaturesFile(c.bqx) || IsSignaturesFile(c.bix)) {
-        Report(reporter, kWouldReplaceSignatures, IsSignaturesFile(c.bqx) ? c.bqx : c.bix);
-        return kConvertDone;
-    }
-
-    // Fatal: the rest of the selection is not converted either. An input
-    // that cannot be read leaves nothing behind.
-    FILE *input = OpenForReading(path);
-    FILE *bqx = input != nullptr ? fopen(c.bqx, "w+b") : nullptr;
-    if (bqx == nullptr) {
-        if (input != nullptr)
-            fclose(input);
-        Report(reporter, kOpenFailed, "");
-        return kConvertFatal;
-    }
+    FILE *input;
+    FILE *bqx = StartConversion(&c, mode, &input);
+    if (bqx == nullptr)
+        return c.result;
     int decoded = DecodeTextStage(input, bqx);
     fclose(input);
-    if (!CloseWritten(reporter, bqx, decoded >= 0, c.bqx))
-        return kConvertDone;
-    if (!RunStage(reporter, c.bqx, c.bix, ExpandRunLength))
-        return kConvertDone;
-
-    c.expanded = OpenForReading(c.bix);
-    if (c.expanded == nullptr) {
-        Report(reporter, kCannotOpen, c.bix);
-        return kConvertDone;
+    if (CloseWritten(&c, bqx, decoded >= 0, c.bqx) && RunStage(&c, c.bqx, c.bix, ExpandRunLength)) {
+        c.expanded = OpenForReading(c.bix);
+        if (c.expanded == nullptr) {
+            Problem(&c, kCannotOpen, c.bix);
+        } else {
+            if (mode >= kModeData && mode <= kModeBoth)
+                ExtractForks(&c, mode);
+            else if (mode == kModeMacBinary)
+                WriteMacBinaryFile(&c);
+            fclose(c.expanded);
+        }
     }
-    c.haveHeader = ReadBinHexHeader(c.expanded, &c.header) == 0;
-    if (mode >= kModeData && mode <= kModeBoth)
-        ExtractForks(&c, mode);
-    else if (mode == kModeMacBinary)
-        WriteMacBinaryFile(&c);
-    fclose(c.expanded);
-    return kConvertDone;
+    return c.result;
+}
+
+int TestFile(const char *path, const Reporter *reporter)
+{
+    Conversion c;
+    c.input = path;
+    c.reporter = reporter;
+    c.result = kConvertDone;
+    FILE *input = OpenForReading(path);
+    StreamCheck check;
+    int read = input != nullptr ? CheckBinHexFile(input, &check) : -1;
+    if (input != nullptr)
+        fclose(input);
+    if (read < 0) {
+        Fatal(&c);
+        return c.result;
+    }
+    if (check.headerPart != kPartIntact) {
+        Problem(&c, kNotBinHex, path);
+        return c.result;
+    }
+    const ForkChecks checks = {check.dataPart, check.resourcePart};
+    bool cut = check.dataPart == kPartCut || check.resourcePart == kPartCut;
+    ReportCopy(&c, cut ? kCopyShortSource : kCopyDone, true, path, &checks);
+    return c.result;
 }

@@ -8,11 +8,11 @@
 const int kInfoTextCapacity = 1536;
 
 // Builds the panel text for the file at path: name, type/creator and fork
-// lengths, or the one-line message for a file that is not correct BinHex:
-// one without the identification line (FindEncodedText) whose first line
-// does not hold "BinHex" either, or too short to hold a header. Reads no
-// further than the identification search and the first 1,024 groups of the
-// encoded text. The text is in the platform's text encoding (ToNativeText).
+// lengths, or the one-line message for a file that is not correct BinHex
+// (its header missing, cut or not matching its CRC: ReadCheckedHeader,
+// which reads no further than the identification search and the start of
+// the encoded text). The text is in the platform's text encoding
+// (ToNativeText).
 // Returns: 0 with the details, -1 with the message.
 int FormatFileInfo(const char *path, char text[kInfoTextCapacity]);
 

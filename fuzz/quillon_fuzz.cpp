@@ -3,8 +3,14 @@
 // signatures file, in a scratch folder of its own that every run leaves
 // empty (tools/fuzz removes the folder).
 //
-// Input: a selector byte (its value modulo 5: 0 the panel, 1 to 4 the mode),
-// the length L of the signatures file, L bytes of it, then the BinHex file.
+// Input: a selector byte, the length L of the signatures file, L bytes of
+// it, then the file. The selector's value modulo 5 chooses: 0 the panel, 1
+// to 4 the mode. When its value divided by 5 is odd, the file is not the
+// BinHex text but an expanded stream: its header CRC is made right and the
+// stream encoded as BinHex here, so that changes to the header still reach
+// the forks, the names and the MacBinary writer (a wrong header CRC stops a
+// file before anything else). Fork CRCs are left as they come. The encoder
+// is the tests' own (tests/hqx_text.h).
 // Besides the sanitizers' checks: the panel's text ends within its buffer,
 // and files are made in the folder only, never beside it.
 #include <sys/stat.h>
@@ -15,10 +21,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "extract/convert.h"
 #include "extract/file_info.h"
 #include "extract/signatures.h"
+#include "tests/hqx_text.h"
 
 static void Write(const char *path, const uint8_t *bytes, size_t size)
 {
@@ -55,7 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     size_t signatures = std::min<size_t>(data[1], size - 2);
     Write("q.sig", data + 2, signatures);
-    Write("in.hqx", data + 2 + signatures, size - 2 - signatures);
+    const uint8_t *file = data + 2 + signatures;
+    size_t fileSize = size - 2 - signatures;
+    if (data[0] / 5 % 2 == 1) {
+        const std::string text = HqxOf(SealHeader(std::string(reinterpret_cast<const char *>(file), fileSize)));
+        Write("in.hqx", reinterpret_cast<const uint8_t *>(text.data()), text.size());
+    } else {
+        Write("in.hqx", file, fileSize);
+    }
     ResetSignatureLoad();
     if (data[0] % 5 == 0) {
         static char text[kInfoTextCapacity];

@@ -48,6 +48,13 @@ static MacFile Named(const std::string &name, const std::string &typeCreator = "
     return {name, typeCreator.substr(0, 4), typeCreator.substr(4), Pattern(300, 1), Pattern(40, 2)};
 }
 
+// hqx with its character at `at` changed, as a damaged copy has it.
+static std::string Altered(std::string hqx, size_t at)
+{
+    hqx[at] = hqx[at] == 'A' ? 'B' : 'A';
+    return hqx;
+}
+
 static std::vector<Row> Rows()
 {
     const MacFile readMe = Named("Read Me"), noData = {"No data", "TEXT", "ttxt", "", "r"};
@@ -55,7 +62,7 @@ static std::vector<Row> Rows()
     const MacFile zeros = {"Zeros", "TEXT", "ttxt", std::string(100000, 0)};   // a .bix of 100,032 bytes
     const MacFile medium = {"Medium", "TEXT", "ttxt", std::string(65450, 0)};  // .bix 65,482, .bin 65,578
     std::string liar = Stream(Named("Liar")), cut = Stream(readMe);   // Read Me: data at 29, resource at 331
-    liar.replace(16, 4, "\xFF\xFF\xFF\xFF");                          // a data fork of 4 GB
+    liar = SealHeader(liar.replace(16, 4, "\xFF\xFF\xFF\xFF"));             // a data fork of 4 GB
     const std::string in = "../in/f.hqx", hqx = Hqx(readMe), data = readMe.data, sig = "TXT,TEXTttxt\r\n";
     const std::string longOk = "../in/" + std::string(245, 'p') + ".hqx", longBad = "../in/" + std::string(249, 'q');
     const std::string bad = "Ce fichier n'est pas un fichier BinHex correct.\n\n";
@@ -64,6 +71,14 @@ static std::vector<Row> Rows()
     const std::string replaceInput = " n'est pas créé : il remplacerait le fichier à convertir.\n";
     const std::string replaceSignatures = " n'est pas créé : il remplacerait le fichier des signatures.\n";
     const std::string writeFailed = "Erreur d'écriture dans le fichier ";
+    const std::string notBinHex = " n'est pas un fichier BinHex correct.\n";
+    const std::string crcFails = " sont endommagées : leur CRC ne correspond pas.\n";
+    // One character changed in the middle of the text (the data fork), near
+    // its end (the resource fork), in the name.
+    const MacFile d = Named("D"), r = Named("R");
+    const std::string dataDamaged = Altered(Hqx(d), Hqx(d).size() / 2);
+    const std::string resourceDamaged = Altered(Hqx(r), Hqx(r).size() - 12);
+    const std::string headerDamaged = Altered(hqx, hqx.find(':') + 8);
     return {
         {.label = "the version", .args = {"--version"}, .out = "Quillon 1.1\n"},
         {.label = "the usage", .args = {"-h"}, .out = Starts("usage: quillon-cli [-m MODE] [-s SIGNATURES] FILE...\n")},
@@ -76,29 +91,29 @@ static std::vector<Row> Rows()
         {.label = "-i on a read-only file, in UTF-8", .given = {{"in/f.hqx", Hqx(Named("R\x8Esum\x8E")), 0444}},
          .args = {"-i", in}, .out = "Nom réel : Résumé\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
         {.label = "-i on text, a folder, a missing file", .given = {{"in/f.hqx", hqx}, {"in/plain.txt", "text\r\n"}},
-         .args = {"-i", "../in/plain.txt", "../in2", "../in/missing.hqx", in}, .status = 1,
+         .args = {"-i", "../in/plain.txt", "../in2", "../in/missing.hqx", in}, .status = 3,
          .out = bad + bad + bad + "Nom réel : Read Me\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
 
         {.label = "mode 1 by default, no table; inputs in two folders, a .bin, paths of 255 and 259 characters",
          .given = {{"in/f.hqx", Hqx(Named("F"))}, {"in2/Archive.HQX", Hqx(Named("Report.doc"))}, {"in/g.bin", hqx},
                    {longOk.substr(3), Hqx(Named("Long"))}, {longBad.substr(3), hqx}},
-         .args = {in, "../in2/Archive.HQX", "../in/g.bin", longOk, longBad},
+         .args = {in, "../in2/Archive.HQX", "../in/g.bin", longOk, longBad}, .status = 3,
          .err = "Le chemin du fichier " + longBad + " est trop long.\n",
          .converted = {"in/f", "in2/Archive", "in/g", longOk.substr(3, 248)},
          .made = {{"cwd/F", data}, {"cwd/Report.", data}, {"cwd/Read Me", data}, {"cwd/Long", data}}},
         {.label = "mode 2 with a table: a data fork longer than the file, a fork named like the table",
          .given = {{"in/f.hqx", hqx}, {"in/g", HqxOf(liar)}, {"in/h.hqx", Hqx(Named("q", "TEXTqqqq"))},
                    {"cwd/q.sig", sig + "SIG,TEXTqqqq\r\n"}},
-         .args = {"-m", "2", "-s", "q.sig", in, "../in/g", "../in/h.hqx"},
+         .args = {"-m", "2", "-s", "q.sig", in, "../in/g", "../in/h.hqx"}, .status = 3,
          .err = "Le fichier ../in/g" + incomplete + "Le fichier q.sig" + replaceSignatures,
          .converted = {"in/f", "in/g", "in/h"},
          .made = {{"cwd/Read Me.txt", readMe.resource}, {"cwd/Liar.txt", ""}}},
-        {.label = "mode 4 beside the inputs: long name, zero in the type, no data or resource fork, cut, no header",
+        {.label = "mode 4 beside the inputs: long name, zero in the type, no data or resource fork, cut, a header cut",
          .given = {{"in/archive", Hqx(odd)}, {"in2/g.hqx", Hqx(noData)}, {"in/cut.hqx", HqxOf(cut.substr(0, 331 + 17))},
                    {"in/h.hqx", HqxOf(cut.substr(0, 28))}},
-         .args = {"-m", "4", "../in/archive", "../in2/g.hqx", "../in/cut.hqx", "../in/h.hqx"},
-         .err = "Le fichier ../in/cut.hqx" + incomplete + "Le fichier ../in/h.hqx n'est pas un fichier BinHex correct.\n",
-         .converted = {"in/archive", "in2/g", "in/cut", "in/h"},
+         .args = {"-m", "4", "../in/archive", "../in2/g.hqx", "../in/cut.hqx", "../in/h.hqx"}, .status = 3,
+         .err = "Le fichier ../in/cut.hqx" + incomplete + "Le fichier ../in/h.hqx" + notBinHex,
+         .converted = {"in/archive", "in2/g", "in/cut"},
          .made = {{"in/archive.bin", MacBinary(odd)}, {"in2/g.bin", MacBinary(noData)},
                   {"in/cut.bin", MacBinary(readMe).substr(0, 512 + 17)}}},
         {.label = "mode 3, cut in the data fork: no resource fork; a missing input ends the run",
@@ -106,10 +121,36 @@ static std::vector<Row> Rows()
          .args = {"-m", "3", "../in/cut.hqx", "../in/a.hqx", "../in/missing.hqx", "../in/c.hqx"}, .status = 1,
          .err = "Le fichier ../in/cut.hqx" + incomplete + openFailed, .converted = {"in/cut", "in/a"},
          .made = {{"cwd/Read Me.dat", data.substr(0, 150)}, {"cwd/A.dat", data}, {"cwd/A.res", readMe.resource}}},
+        {.label = "mode 3, no data fork: noted, the resource fork is extracted", .given = {{"in/f.hqx", Hqx(noData)}},
+         .args = {"-m", "3", in}, .err = "Le fichier ../in/f.hqx ne contient pas de données.\n", .converted = {"in/f"},
+         .made = {{"cwd/No data.res", "r"}}},
+
+        {.label = "damaged forks: written whole, then told", .given = {{"in/d.hqx", dataDamaged}, {"in/r.hqx", resourceDamaged}},
+         .args = {"-m", "3", "../in/d.hqx", "../in/r.hqx"}, .status = 3,
+         .err = "Les données du fichier ../in/d.hqx" + crcFails + "Les ressources du fichier ../in/r.hqx" + crcFails,
+         .converted = {"in/d", "in/r"},
+         .made = {{"cwd/D.dat", kAny}, {"cwd/D.res", d.resource}, {"cwd/R.dat", d.data}, {"cwd/R.res", kAny}}},
+        {.label = "not BinHex: a damaged header, random bytes, text; nothing is created",
+         .given = {{"in/h.hqx", headerDamaged}, {"in/noise", Pattern(200000, 3)}, {"in/plain.txt", "Bonjour.\r\n"}},
+         .args = {"-m", "4", "../in/h.hqx", "../in/noise", "../in/plain.txt"}, .status = 3,
+         .err = "Le fichier ../in/h.hqx" + notBinHex + "Le fichier ../in/noise" + notBinHex +
+                "Le fichier ../in/plain.txt" + notBinHex},
+        {.label = "a stream cut in the data fork's CRC: the fork is written, then told",
+         .given = {{"in/f.hqx", HqxOf(cut.substr(0, 329 + 1))}}, .args = {in}, .status = 3,
+         .err = "Le fichier ../in/f.hqx" + incomplete, .converted = {"in/f"}, .made = {{"cwd/Read Me", data}}},
+        {.label = "-t: intact, damaged, cut, not BinHex; nothing is written",
+         .given = {{"in/f.hqx", hqx}, {"in/d.hqx", dataDamaged}, {"in/r.hqx", resourceDamaged}, {"in/cut.hqx", HqxOf(cut.substr(0, 372))},
+                   {"in/h.hqx", headerDamaged}},
+         .args = {"-t", in, "../in/d.hqx", "../in/r.hqx", "../in/cut.hqx", "../in/h.hqx"}, .status = 3,
+         .err = "Les données du fichier ../in/d.hqx" + crcFails + "Les ressources du fichier ../in/r.hqx" + crcFails +
+                "Le fichier ../in/cut.hqx" + incomplete + "Le fichier ../in/h.hqx" + notBinHex,
+         .out = "../in/f.hqx : intact\n"},
+        {.label = "-t: a file that can't be read ends the run", .given = {{"in/f.hqx", hqx}},
+         .args = {"-t", in, "../in/missing.hqx", in}, .status = 1, .err = openFailed, .out = "../in/f.hqx : intact\n"},
 
         {.label = "inputs that their own files would replace",
          .given = {{"in/a.bqx", hqx}, {"in/b.BQX", hqx}, {"in/c.Bix", hqx}, {"in/d.bin", hqx}},
-         .args = {"-m", "4", "../in/a.bqx", "../in/b.BQX", "../in/c.Bix", "../in/d.bin"},
+         .args = {"-m", "4", "../in/a.bqx", "../in/b.BQX", "../in/c.Bix", "../in/d.bin"}, .status = 3,
          .err = "Le fichier ../in/a.bqx" + replaceInput + "Le fichier ../in/b.bqx" + replaceInput +
                 "Le fichier ../in/c.bix" + replaceInput + "Le fichier ../in/d.bin" + replaceInput},
         {.label = "a read-only table and input; names that would leave the folder, name a device, replace an input",
@@ -118,39 +159,39 @@ static std::vector<Row> Rows()
                    {"cwd/in.hqx", Hqx(Named("in", "TEXTbqxx"))}, {"cwd/x.hqx", Hqx(Named("x", "TEXTbixx"))},
                    {"in/q.sig", sig + "BQX,TEXTbqxx\r\nBIX,TEXTbixx\r\n", 0444}},
          .args = {"-s", "../in/q.sig", "../in/a.hqx", "../in/b.hqx", "../in/c.hqx", "data.txt", "in.hqx", "x.hqx"},
-         .err = "Le fichier data.txt" + replaceInput + "Le fichier in.bqx" + replaceInput +
+         .status = 3, .err = "Le fichier data.txt" + replaceInput + "Le fichier in.bqx" + replaceInput +
                 "Le fichier x.bix" + replaceInput,
          .converted = {"in/a", "in/b", "in/c", "cwd/data", "cwd/in", "cwd/x"},
          .made = {{"cwd/.._outside_keep.txt", data}, {"cwd/_CON.txt", data}, {"cwd/x_y.txt", data}}},
         {.label = "a table named like the .bix", .given = {{"in/f.hqx", hqx}, {"in/f.bix", sig}},
-         .args = {"-s", "../in/f.bix", in}, .err = "Le fichier ../in/f.bix" + replaceSignatures},
+         .args = {"-s", "../in/f.bix", in}, .status = 3, .err = "Le fichier ../in/f.bix" + replaceSignatures},
         {.label = "a table named like the .bin", .given = {{"in/f.hqx", hqx}, {"in/f.bin", sig}},
-         .args = {"-m", "4", "-s", "../in/f.bin", in}, .err = "Le fichier ../in/f.bin" + replaceSignatures,
+         .args = {"-m", "4", "-s", "../in/f.bin", in}, .status = 3, .err = "Le fichier ../in/f.bin" + replaceSignatures,
          .converted = {"in/f"}},
 
         {.label = "unreadable input", .given = {{"in/f.hqx", hqx, 0200}}, .args = {in}, .status = 1, .err = openFailed},
         {.label = "a read-only input folder", .given = {{"in/f.hqx", hqx}, {"in", "", 0555}}, .args = {in},
          .status = 1, .err = openFailed},
         {.label = "a read-only current folder", .given = {{"in/a.hqx", hqx}, {"in2/b.hqx", hqx}, {"cwd", "", 0555}},
-         .args = {"-m", "3", "../in/a.hqx", "../in2/b.hqx"},
+         .args = {"-m", "3", "../in/a.hqx", "../in2/b.hqx"}, .status = 3,
          .err = "Le fichier Read Me.dat ne peut pas être créé.\nLe fichier Read Me.dat ne peut pas être créé.\n",
          .converted = {"in/a", "in2/b"}},
         {.label = "a full disk (/dev/full) under a .bqx, a .bix, a fork file",
          .given = {{"in/a.hqx", hqx}, {"in/a.bqx", kDevFull}, {"in/b.hqx", hqx}, {"in/b.bix", kDevFull},
                    {"in/c.hqx", Hqx(Named("C"))}, {"cwd/C.dat", kDevFull}},
-         .args = {"-m", "3", "../in/a.hqx", "../in/b.hqx", "../in/c.hqx"},
+         .args = {"-m", "3", "../in/a.hqx", "../in/b.hqx", "../in/c.hqx"}, .status = 3,
          .err = writeFailed + "../in/a.bqx.\n" + writeFailed + "../in/b.bix.\n" + writeFailed + "C.dat.\n",
          .converted = {"in/c"}, .made = {{"in/b.bqx", kAny}}},
         {.label = "a file-size limit under a .bix and a .bin; the next file is converted",
          .given = {{"in/z.hqx", Hqx(zeros)}, {"in/m.hqx", Hqx(medium)}, {"in2/r.hqx", hqx}},
-         .args = {"-m", "4", "../in/z.hqx", "../in/m.hqx", "../in2/r.hqx"},
+         .args = {"-m", "4", "../in/z.hqx", "../in/m.hqx", "../in2/r.hqx"}, .status = 3,
          .err = writeFailed + "../in/z.bix.\n" + writeFailed + "../in/m.bin.\n", .converted = {"in/m", "in2/r"},
          .made = {{"in/z.bqx", kAny}, {"in/z.bix", kAny}, {"in/m.bin", kAny},
                   {"in2/r.bin", MacBinary(readMe)}},
          .fileSizeLimit = 65536},
         {.label = "a full disk (64 KiB tmpfs) under a .bqx",
          .given = {{"in/n.hqx", Hqx({"Noise", "TEXT", "ttxt", Pattern(30000, 6)})}, {"in2/r.hqx", hqx}},
-         .args = {"../in/n.hqx", "../in2/r.hqx"}, .err = writeFailed + "../in/n.bqx.\n",
+         .args = {"../in/n.hqx", "../in2/r.hqx"}, .status = 3, .err = writeFailed + "../in/n.bqx.\n",
          .converted = {"in2/r"}, .made = {{"in/n.bqx", kAny}, {"cwd/Read Me", data}}, .tmpfs = "in"},
     };
 }

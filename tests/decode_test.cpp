@@ -1,6 +1,7 @@
 // The decoding stages on bytes: where the text starts and how it decodes,
-// the run-length rules; and the stages' 64 KB block paths against plain
-// loops around the block edges. (The MacBinary writer is seen end to end.)
+// the run-length rules; and the stages' 64 KB block paths and the CRC's
+// sixteen-byte steps against plain loops. (The MacBinary writer and the CRC
+// checks are seen end to end.)
 #include <cstring>
 
 #include "decode/binhex.h"
@@ -94,6 +95,15 @@ TEST(Stages, FindTheTextAndDecodeItsGroupsAndRuns)
 
 TEST(BlockPaths, AgreeWithPlainLoopsAroundTheBlockEdges)
 {
+    // The CRC, sixteen bytes a step, against a bit loop, in pieces of any size.
+    EXPECT_EQ(UpdateCrc16(0, (const unsigned char *)"123456789", 9), 0x31C3);
+    const std::string crcBytes = Pattern(40, 5);
+    const unsigned char *crcData = (const unsigned char *)crcBytes.data();
+    for (size_t length = 0; length <= crcBytes.size(); length++)
+        for (size_t cut : {length / 3, length})
+            EXPECT_EQ(UpdateCrc16(UpdateCrc16(0, crcData, cut), crcData + cut, length - cut), Crc(crcBytes.substr(0, length)))
+                << length << " " << cut;
+
     const size_t block = kStageBufferSize;
     unsigned seed = 1;
     auto random = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };

@@ -152,23 +152,26 @@ TEST(Panel, ShowsTheHeaderOrSaysTheFileIsNotBinHex)
     const MacFile file = {"Read Me", "TEXT", "ttxt", Pattern(300, 1), Pattern(40, 2)};
     const std::string good = Hqx(file), body = good.substr(good.find('\n') + 1);
     const std::string readMe = panel("Read Me", "TEXTttxt", "300", "40");
-    std::string huge = Stream(file);
+    std::string huge = Stream(file), damaged = good;
     huge.replace(19, 8, "\xFF\xFF\xFF\xFF\x80\0\0\0", 8);
-    // The resource fork length ends at byte 27 of the first, 28 of the second.
+    damaged[good.find(':') + 8] ^= 1;   // a letter of the name
+    // The header with its CRC is 29 bytes long: its last group is short.
     const std::string seven = Stream({"Read Me", "TEXT", "ttxt", "d", "r"});
-    const std::string eight = Stream({"Read Me!", "TEXT", "ttxt", "d", "r"});
     const std::string rows[][3] = {   // what, the file, the text
         {"no identification, a first line naming BinHex", "(Converted with BinHex 5.0)\r\n" + body, readMe},
+        {"or not naming it", "(This file must be converted; you knew that already.)\n\n" + body, readMe},
         {"followed by anything", good.substr(0, good.size() - 3) + std::string(100000, '\x90'), readMe},
         {"Mac letters, backslash, trade mark", Hqx({"R\x8Esum\x8E\\\xAA", "APPL", "dude", "x", "yy"}),
          panel("Résumé_™", "APPLdude", "1", "2")},
         {"0x80 in the type, a zero in the creator", Hqx({"x", "\x80GIF", std::string("o\0le", 4), "d", "r"}),
          panel("x", "€GIFo", "1", "1")},
-        {"lengths as unsigned numbers", HqxOf(huge), panel("Read Me", "TEXTttxt", "4294967295", "2147483648")},
+        {"lengths as unsigned numbers", HqxOf(SealHeader(huge)), panel("Read Me", "TEXTttxt", "4294967295", "2147483648")},
         {"a name of runs", Hqx({runs, "TEXT", "ttxt", "", "r"}), panel(runs, "TEXTttxt", "0", "1")},
-        {"the header up to its resource fork length", HqxOf(seven.substr(0, 27), false),
+        {"the header alone, its CRC in a short last group", HqxOf(seven.substr(0, 29), false),
          panel("Read Me", "TEXTttxt", "1", "1")},
-        {"its last bytes in a short group", HqxOf(eight.substr(0, 29), false), bad},
+        {"the header cut in its CRC", HqxOf(seven.substr(0, 28), false), bad},
+        {"the header not matching its CRC", damaged, bad},
+        {"a header of the wrong lengths", HqxOf(huge), bad},
         {"BinHex after the 128th character", std::string(130, '-') + "BinHex\r\n" + body, bad},
     };
     const std::string path = Scratch("panel") + "/f.hqx";
