@@ -55,6 +55,7 @@ my %label = (
     q3 => 'quillon-cli -m 3 (both forks)',
     q4 => 'quillon-cli -m 4 (MacBinary)',
     qi => 'quillon-cli -i (information only)',
+    qt => 'quillon-cli -t (three CRCs checked, nothing written)',
     'hexbin-d' => 'macutils hexbin -d (data fork)',
     'hexbin-mb' => 'macutils hexbin (MacBinary)',
     uudeview => 'uudeview (data fork)',
@@ -72,7 +73,7 @@ my %limit_of = (q1 => 'limit1', 'hexbin-d' => 'limit1', uudeview => 'limit1',
                 q3 => 'limit3', unar => 'limit3', hcopy => 'limit3',
                 q4 => 'limit4', 'hexbin-mb' => 'limit4',
                 limit1 => 'limit1', limit3 => 'limit3', limit4 => 'limit4', limit4r => 'limit4');
-my @tools = qw(q1 q3 q4 qi hexbin-d hexbin-mb uudeview unar hcopy limit1 limit3 limit4 limit4r cp start);
+my @tools = qw(q1 q3 q4 qt qi hexbin-d hexbin-mb uudeview unar hcopy limit1 limit3 limit4 limit4r cp start);
 
 sub med { my ($base, $tool) = @_; my $r = $run{$base}{$tool}; return $r ? median(@{$r->{times}}) : undef; }
 
@@ -158,7 +159,7 @@ my @verdicts;
 {
     my $max = 0; my $where = '';
     for my $base (@order) {
-        for my $t (qw(q1 q3 q4 qi)) {
+        for my $t (qw(q1 q3 q4 qt qi)) {
             my $r = $run{$base}{$t} or next;
             ($max, $where) = ($r->{rss}, "$label{$t}, $base") if $r->{rss} > $max;
         }
@@ -175,6 +176,16 @@ my @verdicts;
         push @parts, sprintf('%s %s', $base, fmt_time($m));
     }
     push @verdicts, [($ok ? 'met' : 'NOT met'), "-i on the $top_size files under 5 ms", join('; ', @parts)];
+}
+{
+    my @parts; my $ok = 1;
+    for my $base (@top) {
+        my ($t, $m) = (med($base, 'qt'), med($base, 'q1'));
+        next unless defined $t && defined $m;
+        $ok = 0 if $t > $m;
+        push @parts, sprintf('%s %s against %s', $base, fmt_time($t), fmt_time($m));
+    }
+    push @verdicts, [($ok ? 'met' : 'NOT met'), "-t at least as fast as mode 1 on the $top_size files", join('; ', @parts)];
 }
 
 my @out;
