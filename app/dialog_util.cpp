@@ -1,5 +1,5 @@
 // Helpers every dialog of the Windows program shares: placement over the
-// main window, the system Close command, bounded strings, the help file.
+// main window, the system Close command, bounded strings, the program's path.
 #include "app/dialog_util.h"
 
 #include <cstring>
@@ -76,17 +76,19 @@ int AppendText(char *destination, const char *source, int capacity)
     return 0;
 }
 
-void GetHelpFilePath(char *path)
+size_t FolderLength(const char *path)
 {
-    // GetModuleFileNameA does not terminate a path that fills the buffer;
-    // such a path is not provided for and gives no help file name.
+    const char *last = strrchr(path, '\\');
+    return last == nullptr ? 0 : size_t(last - path) + 1;
+}
+
+int GetProgramPath(char *path)
+{
+    // GetModuleFileNameA does not terminate a path that fills the buffer.
     DWORD length = GetModuleFileNameA(nullptr, path, kPathCapacity);
     if (length == 0 || length >= DWORD(kPathCapacity)) {
         path[0] = '\0';
-        return;
+        return -1;
     }
-    char *dot = strrchr(path, '.');
-    if (dot == nullptr || size_t(dot - path) + 4 >= size_t(kPathCapacity))
-        return;
-    strcpy(dot + 1, "HLP");
+    return int(FolderLength(path));
 }

@@ -22,8 +22,13 @@ int CopyText(char *destination, const char *source, int capacity);
 // Returns: 0, or -1 when it didn't fit (destination is then unchanged).
 int AppendText(char *destination, const char *source, int capacity);
 
-// Builds the help file path: the program's own path with everything after
-// its last '.' replaced by "HLP". path has kPathCapacity bytes.
-void GetHelpFilePath(char *path);
+// Returns: the length of path's folder, its last backslash included; 0
+// when it has none.
+size_t FolderLength(const char *path);
+
+// Copies the program's own full path into path (kPathCapacity bytes).
+// Returns: the length of its folder, last backslash included, or -1 when
+// the path doesn't fit (path is then "").
+int GetProgramPath(char *path);
 
 #endif

@@ -73,14 +73,6 @@ static void ShowEntryInfo(HWND window, int index)
         ShowFileInfo(path, GetDlgItem(window, IDC_INFO_PANEL));
 }
 
-// Returns: the length of path's folder, its last backslash included; 0
-// when it has none.
-static size_t FolderLength(const char *path)
-{
-    const char *last = strrchr(path, '\\');
-    return last == nullptr ? 0 : size_t(last - path) + 1;
-}
-
 // Makes the folder of path current: the driver creates fork files there by
 // bare name. A path without a folder leaves the current directory alone.
 static void MoveToFolderOf(const char *path)
@@ -259,13 +251,6 @@ static void OnConvert(HWND window)
     SetCursor(previous);
 }
 
-static void OnHelp(HWND window)
-{
-    char helpFile[kPathCapacity];
-    GetHelpFilePath(helpFile);
-    WinHelpA(window, helpFile, HELP_CONTENTS, 0);
-}
-
 static INT_PTR OnMainCommand(HWND window, WPARAM wParam)
 {
     int id = LOWORD(wParam);
@@ -303,7 +288,7 @@ static INT_PTR OnMainSysCommand(HWND window, WPARAM wParam)
         ShowAboutBox(window);
         return TRUE;
     case IDM_HELP:
-        OnHelp(window);
+        ShowHelp(window, nullptr);
         return TRUE;
     case SC_CLOSE:
         EndDialog(window, 0);

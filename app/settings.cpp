@@ -51,20 +51,6 @@ static int ReadStoredPath(HKEY key)
     return size == 1 ? 1 : 0;
 }
 
-// Makes SignaturesFilePath the current directory, a backslash and name.
-// Returns: 0, or -1 when that doesn't fit (the path is then empty).
-static int BuildChosenPath(const char *name)
-{
-    DWORD length = GetCurrentDirectoryA(kPathCapacity, SignaturesFilePath);
-    if (length == 0 || length >= DWORD(kPathCapacity)
-        || AppendText(SignaturesFilePath, "\\", kPathCapacity) < 0
-        || AppendText(SignaturesFilePath, name, kPathCapacity) < 0) {
-        SignaturesFilePath[0] = '\0';
-        return -1;
-    }
-    return 0;
-}
-
 void LoadSignaturesPath()
 {
     DWORD disposition = 0;
@@ -75,9 +61,8 @@ void LoadSignaturesPath()
     if (disposition != REG_CREATED_NEW_KEY)
         offerChooser = ReadStoredPath(key);
     if (offerChooser) {
-        char name[kPathCapacity] = "";
-        ChooseSignaturesFile(name, nullptr);
-        if (name[0] != '\0' && BuildChosenPath(name) == 0) {
+        ChooseSignaturesFile(SignaturesFilePath, nullptr);
+        if (SignaturesFilePath[0] != '\0') {
             RegSetValueExA(key, nullptr, 0, REG_SZ,
                            reinterpret_cast<const BYTE *>(SignaturesFilePath),
                            DWORD(strlen(SignaturesFilePath) + 1));

@@ -32,6 +32,17 @@ int ShowMessage(HWND owner, const char *text, const char *caption);
 // The driver's messages, each in a message dialog over the main window.
 extern const Reporter MessageDialogReporter;
 
+// ----------------------------------------------------------------- help
+
+// Opens the help file, the program's own path with its extension replaced
+// by "chm", in the HTML Help viewer, owned by owner: at page (a name of
+// help/, borrowed), or at its contents page when page is null. A help file
+// that is missing or that the viewer can't show gets a message naming it.
+void ShowHelp(HWND owner, const char *page);
+
+// Closes the help windows still open; called once as the program ends.
+void CloseHelp();
+
 // ------------------------------------------------------------- settings
 
 // Opens HKEY_LOCAL_MACHINE\Software\Marrowby\Quillon\<subkey> for reading
@@ -55,11 +66,14 @@ void RunMainWindow(const char *commandLine);
 // Runs the About box (dialog 129) over owner.
 void ShowAboutBox(HWND owner);
 
-// Lets the user pick a "*.sig" file of the current directory (dialog 130).
-// name (kPathCapacity bytes) receives the bare name, or "" when nothing was
-// chosen. Returns: the dialog's end value (the chosen entry's index, 1 when
-// the only candidate was taken without asking, 0 when nothing was chosen).
-int ChooseSignaturesFile(char *name, HWND owner);
+// Lets the user pick a "*.sig" file (dialog 130) of the current directory,
+// or, when it holds none, of the program's own folder: Explorer starts the
+// program in a document's folder ("Open with", a file association). path
+// (kPathCapacity bytes) receives the chosen entry's full path, or "" when
+// nothing was chosen or the path doesn't fit. Returns: the dialog's end
+// value (the chosen entry's index, 1 when the only candidate was taken
+// without asking, 0 when nothing was chosen).
+int ChooseSignaturesFile(char *path, HWND owner);
 
 // Runs the platform's Open dialog (Explorer style, several files) with the
 // given title and filter list. buffer (kChooserBufferSize bytes, first byte

@@ -1,6 +1,7 @@
 // The signatures-file chooser (dialog 130), run once at start-up: it lists
-// the "*.sig" entries of the current directory and only shows itself when
-// there are two or more to choose from.
+// the "*.sig" entries of the current directory, or of the program's folder
+// when the current one holds none, and only shows itself when there are two
+// or more to choose from.
 #include <cstring>
 
 #include "app/app_res.h"
@@ -10,9 +11,10 @@
 
 static const char kChooserCaption[] = "Sélection d'un fichier de signatures";
 
-// The dialog's state: the caller's name buffer, kept in DWLP_USER.
+// The dialog's state, kept in DWLP_USER.
 struct SignatureChooser {
-    char *name;  // kPathCapacity bytes; "" until a choice is made
+    char *path;                    // the caller's, kPathCapacity bytes; "" until a choice is made
+    char folder[kPathCapacity];    // of the entries listed, with a closing backslash
 };
 
 static SignatureChooser *ChooserOf(HWND dialog)
@@ -20,13 +22,33 @@ static SignatureChooser *ChooserOf(HWND dialog)
     return reinterpret_cast<SignatureChooser *>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-// Lists the "*.sig" entries (directories so named included) and remembers
-// the first one's name in only.
-// Returns: the number of entries listed.
-static int ListCandidates(HWND list, char *only)
+// Makes folder (kPathCapacity bytes) the current directory, or with
+// program set the program's own folder, with a closing backslash.
+// Returns: 0, or -1 when it doesn't fit.
+static int GetFolder(char *folder, bool program)
 {
+    if (program) {
+        int length = GetProgramPath(folder);
+        if (length >= 0)
+            folder[length] = '\0';
+        return length < 0 ? -1 : 0;
+    }
+    DWORD length = GetCurrentDirectoryA(kPathCapacity, folder);
+    if (length == 0 || length >= DWORD(kPathCapacity))
+        return -1;
+    return folder[length - 1] == '\\' ? 0 : AppendText(folder, "\\", kPathCapacity);
+}
+
+// Lists the "*.sig" entries of folder (directories so named included) and
+// remembers the first one's name in only.
+// Returns: the number of entries listed.
+static int ListCandidates(HWND list, const char *folder, char *only)
+{
+    char pattern[kPathCapacity];
+    if (CopyText(pattern, folder, kPathCapacity) < 0 || AppendText(pattern, "*.sig", kPathCapacity) < 0)
+        return 0;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.sig", &found);
+    HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     int count = 0;
@@ -40,6 +62,14 @@ static int ListCandidates(HWND list, char *only)
     return count;
 }
 
+// Makes the chooser's path its folder and name; "" when that doesn't fit.
+static void TakeEntry(SignatureChooser *chooser, const char *name)
+{
+    if (CopyText(chooser->path, chooser->folder, kPathCapacity) < 0
+        || AppendText(chooser->path, name, kPathCapacity) < 0)
+        chooser->path[0] = '\0';
+}
+
 static INT_PTR OnChooserInit(HWND dialog, SignatureChooser *chooser)
 {
     HICON icon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_APP));
@@ -47,18 +77,17 @@ static INT_PTR OnChooserInit(HWND dialog, SignatureChooser *chooser)
     SetWindowTextA(dialog, kChooserCaption);
     HWND list = GetDlgItem(dialog, IDC_SIG_LIST);
     char only[kPathCapacity] = "";
-    int count = ListCandidates(list, only);
-    if (count == 0) {
-        chooser->name[0] = '\0';
-        EndDialog(dialog, 0);
+    int count = 0;
+    if (GetFolder(chooser->folder, false) == 0)
+        count = ListCandidates(list, chooser->folder, only);
+    if (count == 0 && GetFolder(chooser->folder, true) == 0)
+        count = ListCandidates(list, chooser->folder, only);
+    if (count < 2) {
+        if (count == 1)
+            TakeEntry(chooser, only);
+        EndDialog(dialog, count);
         return TRUE;
     }
-    if (count == 1) {
-        CopyText(chooser->name, only, kPathCapacity);
-        EndDialog(dialog, 1);
-        return TRUE;
-    }
-    chooser->name[0] = '\0';
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(chooser));
     SetFocus(list);
     return FALSE;  // the focus is set
@@ -73,21 +102,15 @@ static void OnChooserConfirm(HWND dialog)
         MessageBeep(0xFFFFFFFF);
         return;
     }
-    SignatureChooser *chooser = ChooserOf(dialog);
     LRESULT length = SendMessageA(list, LB_GETTEXTLEN, WPARAM(index), 0);
     if (length == LB_ERR || length >= kPathCapacity) {
         MessageBeep(0xFFFFFFFF);  // a name too long for the path buffer
         return;
     }
-    SendMessageA(list, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(chooser->name));
+    char name[kPathCapacity];
+    SendMessageA(list, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(name));
+    TakeEntry(ChooserOf(dialog), name);
     EndDialog(dialog, index);
-}
-
-static void RequestChooserHelp(HWND dialog, UINT command)
-{
-    char helpFile[kPathCapacity];
-    GetHelpFilePath(helpFile);
-    WinHelpA(dialog, helpFile, command, HELP_TOPIC_SIGNATURE_CHOOSER);
 }
 
 static INT_PTR OnChooserCommand(HWND dialog, WPARAM wParam)
@@ -103,7 +126,7 @@ static INT_PTR OnChooserCommand(HWND dialog, WPARAM wParam)
         return TRUE;
     }
     if (id == IDC_SIG_HELP && code == BN_CLICKED) {
-        RequestChooserHelp(dialog, HELP_CONTEXT);
+        ShowHelp(dialog, HELP_PAGE_SIGNATURE_CHOOSER);
         return TRUE;
     }
     return FALSE;
@@ -117,7 +140,7 @@ static INT_PTR CALLBACK SignatureChooserProc(HWND dialog, UINT message, WPARAM w
     case WM_COMMAND:
         return OnChooserCommand(dialog, wParam);
     case WM_HELP:  // F1, or the caption's "?" and a click
-        RequestChooserHelp(dialog, HELP_CONTEXTPOPUP);
+        ShowHelp(dialog, HELP_PAGE_SIGNATURE_CHOOSER);
         return TRUE;
     case WM_VKEYTOITEM:
         // The list hands its keys here first; -1 lets it act on them.
@@ -129,10 +152,11 @@ static INT_PTR CALLBACK SignatureChooserProc(HWND dialog, UINT message, WPARAM w
     return FALSE;
 }
 
-int ChooseSignaturesFile(char *name, HWND owner)
+int ChooseSignaturesFile(char *path, HWND owner)
 {
-    SignatureChooser chooser = {name};
-    name[0] = '\0';
+    SignatureChooser chooser;
+    chooser.path = path;
+    path[0] = '\0';
     INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_SIGNATURE_CHOOSER),
                                      owner, SignatureChooserProc,
                                      reinterpret_cast<LPARAM>(&chooser));

@@ -7,7 +7,8 @@
 #define IDC_SIG_LIST         256
 #define IDC_SIG_HELP         1280
 
-// Help topic of the chooser in the program's help file.
-#define HELP_TOPIC_SIGNATURE_CHOOSER 130
+// The chooser's page in the program's help file (help/; the build checks
+// that it is one of its pages).
+#define HELP_PAGE_SIGNATURE_CHOOSER "signatures.htm"
 
 #endif

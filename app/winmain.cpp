@@ -15,5 +15,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     InitCommonControls();
     LoadSignaturesPath();
     RunMainWindow(commandLine);
+    CloseHelp();
     return 0;
 }

@@ -1,12 +1,14 @@
 // quillon-cli: the console front end. Runs the same conversion driver and
 // information text as the Windows program; its message dialogs become lines
-// on standard error.
+// on standard error. Every text goes out through WriteText: UTF-8, or on a
+// Windows console its wide-character interface.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "extract/convert.h"
 #include "extract/file_info.h"
+#include "extract/platform.h"
 #include "extract/signatures.h"
 #include "quillon_version.h"
 
@@ -15,8 +17,8 @@ namespace {
 // The driver's messages, one a line on standard error.
 void PrintMessage(void *, const char *text)
 {
-    fputs(text, stderr);
-    fputc('\n', stderr);
+    WriteText(text, stderr);
+    WriteText("\n", stderr);
     fflush(stderr);
 }
 
@@ -62,7 +64,9 @@ struct Options {
 
 int UsageError(const char *problem)
 {
-    fprintf(stderr, "quillon-cli: %s\n%s", problem, kUsage);
+    WriteText("quillon-cli: ", stderr);
+    PrintMessage(nullptr, problem);
+    WriteText(kUsage, stderr);
     return kExitUsage;
 }
 
@@ -80,11 +84,11 @@ int ParseOptions(int argc, char **argv, Options *options)
             break;
         }
         if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
-            fputs(kUsage, stdout);
+            WriteText(kUsage, stdout);
             return kExitOk;
         }
         if (strcmp(arg, "--version") == 0) {
-            puts("Quillon " QUILLON_VERSION_TEXT);
+            WriteText("Quillon " QUILLON_VERSION_TEXT "\n", stdout);
             return kExitOk;
         }
         if (strcmp(arg, "-i") == 0) {
@@ -121,7 +125,8 @@ int PrintFileInfo(int count, char **files)
     for (int i = 0; i < count; i++) {
         if (FormatFileInfo(files[i], text) != 0)
             status = kExitReported;
-        printf("%s\n\n", text);
+        WriteText(text, stdout);
+        WriteText("\n\n", stdout);
     }
     return status;
 }
@@ -139,8 +144,10 @@ int ProcessFiles(int count, char **files, const Options *options)
             return kExitFailed;
         if (result == kConvertReported)
             status = kExitReported;
-        else if (options->action == kActionTest)
-            printf("%s : intact\n", files[i]);
+        else if (options->action == kActionTest) {
+            WriteText(files[i], stdout);
+            WriteText(" : intact\n", stdout);
+        }
     }
     return status;
 }

@@ -14,10 +14,16 @@
 const int kPathCapacity = 256;
 
 // Converts program text (Windows ANSI) into the text that the file system
-// and the console of this platform take: UTF-8 on POSIX systems, unchanged
-// on Windows. Returns: 0, or -1 when out could not hold it (out is then
-// empty).
+// of this platform takes: UTF-8 on POSIX systems, unchanged on Windows.
+// Returns: 0, or -1 when out could not hold it (out is then empty).
 int ToNativeText(const char *ansi, char *out, int capacity);
+
+// Writes text, as ToNativeText gives it, to stream. On Windows a console
+// gets it through its wide-character interface, so that accents show
+// whatever the console's code page, and a file or a pipe gets it in UTF-8;
+// on POSIX systems the text, UTF-8 already, is written as it is.
+// Returns: 0, or -1 when it could not be written.
+int WriteText(const char *text, FILE *stream);
 
 // Returns: 1 when both paths name the same existing file, else 0.
 int SameFile(const char *a, const char *b);

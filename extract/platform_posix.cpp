@@ -52,6 +52,11 @@ int ToNativeText(const char *ansi, char *out, int capacity)
     return 0;
 }
 
+int WriteText(const char *text, FILE *stream)
+{
+    return fputs(text, stream) < 0 ? -1 : 0;
+}
+
 int SameFile(const char *a, const char *b)
 {
     struct stat sa, sb;

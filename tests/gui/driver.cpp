@@ -3,43 +3,12 @@
 // functions there (kernel32, user32, advapi32). Each line on standard input is a call:
 // "FUNCTION ARGUMENT...", each argument a number or, after "x", the hex bytes of a
 // buffer. The answer, a line: the result, then each buffer in hex as the call left it.
-//
-// It also owns the window of the help system's class, so the program's help
-// requests come here: each goes to C:\q\help.txt as "command topic file|".
 #include <windows.h>
 
-#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-// The request as WinHelp packs it: WORD size, WORD command, LONG topic, LONG
-// reserved, WORD offset of the file name, ...
-static LRESULT CALLBACK HelpStub(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != WM_COPYDATA)
-        return DefWindowProcA(window, message, wParam, lParam);
-    const char *request = static_cast<const char *>(reinterpret_cast<const COPYDATASTRUCT *>(lParam)->lpData);
-    FILE *log = fopen("C:\\q\\help.txt", "a");
-    fprintf(log, "%d %ld %s|", *reinterpret_cast<const WORD *>(request + 2), *reinterpret_cast<const LONG *>(request + 4),
-            request + *reinterpret_cast<const WORD *>(request + 12));
-    fclose(log);
-    return TRUE;
-}
-
-// The help window has a thread of its own: requests come while a call waits.
-static DWORD WINAPI HelpWindow(void *)
-{
-    WNDCLASSA help = {};
-    help.lpfnWndProc = HelpStub;
-    help.lpszClassName = "MS_WINHELP";
-    RegisterClassA(&help);
-    CreateWindowA("MS_WINHELP", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
-        DispatchMessageA(&message);
-    return 0;
-}
 
 // The functions take up to ten arguments, each a number or a pointer. The driver
 // runs as a 64-bit program, where a function may be passed more than it takes.
@@ -48,8 +17,7 @@ typedef LONG_PTR(WINAPI *Function)(LONG_PTR, LONG_PTR, LONG_PTR, LONG_PTR, LONG_
 
 int main()
 {
-    CreateThread(nullptr, 0, HelpWindow, nullptr, 0, nullptr);
-    HMODULE libraries[] = {GetModuleHandleA("kernel32.dll"), GetModuleHandleA("user32.dll"), LoadLibraryA("advapi32.dll")};
+    HMODULE libraries[] = {GetModuleHandleA("kernel32.dll"), LoadLibraryA("user32.dll"), LoadLibraryA("advapi32.dll")};
     for (std::string line, name, word; std::getline(std::cin, line);) {
         std::istringstream words(line);
         std::vector<std::string> buffers;
