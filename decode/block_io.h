@@ -6,8 +6,7 @@
 // input in blocks too, into buffers of their own.)
 //
 // A writer hands its full blocks to a stream, or to a sink function (the
-// next stage, when the stages run in memory), or to nobody: it then keeps
-// what fits in its buffer and reports a failed write when it is full.
+// next stage, when the stages run in memory).
 #ifndef QUILLON_DECODE_BLOCK_IO_H
 #define QUILLON_DECODE_BLOCK_IO_H
 
@@ -23,7 +22,7 @@ typedef void (*BlockSink)(void *context, const unsigned char *bytes, size_t leng
 
 struct BlockWriter {
     FILE *stream;        // where full blocks go, or null
-    BlockSink sink;      // or to whom, when there is no stream
+    BlockSink sink;      // or to whom, when there is no stream (a sink never fails)
     void *context;       // the sink's
     size_t length;
     int failed;          // a write to the stream came up short
@@ -46,22 +45,15 @@ inline void OpenBlockSink(BlockWriter *w, BlockSink sink, void *context)
     w->context = context;
 }
 
-// Hands the buffered bytes to the stream. Returns: 0, or -1 once a write
-// has failed (later bytes are dropped; in memory, the buffer was full).
+// Hands the buffered bytes to the sink or the stream; the buffer is empty
+// afterwards. Returns: 0, or -1 once a write to the stream has failed (later
+// bytes are dropped).
 inline int FlushBlockWriter(BlockWriter *w)
 {
-    if (w->sink != nullptr) {
-        if (w->length != 0)
-            w->sink(w->context, w->bytes, w->length);
-        w->length = 0;
-        return 0;
-    }
-    if (w->stream == nullptr) {
-        w->failed = 1;           // asked for room that memory does not have
-        return -1;
-    }
-    if (w->length != 0 && !w->failed &&
-        fwrite(w->bytes, 1, w->length, w->stream) != w->length)
+    if (w->sink != nullptr && w->length != 0)
+        w->sink(w->context, w->bytes, w->length);
+    else if (w->stream != nullptr && w->length != 0 && !w->failed &&
+             fwrite(w->bytes, 1, w->length, w->stream) != w->length)
         w->failed = 1;
     w->length = 0;
     return w->failed ? -1 : 0;

@@ -1,34 +1,25 @@
 // MacBinary I writer and the block copy shared with the fork extraction.
 #include "decode/binhex.h"
 
-#include <cstdlib>
 #include <cstring>
 
 int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc)
 {
-    unsigned char *buffer = static_cast<unsigned char *>(malloc(kCopyBufferSize));
-    if (buffer == nullptr)
-        return kCopyWriteFailed;
-    int result = kCopyDone;
+    unsigned char buffer[kCopyBufferSize];   // this call's alone
     size_t chunk = kCopyBufferSize;
     while (count != 0) {
         if (count < chunk)
             chunk = count;
         size_t got = fread(buffer, 1, chunk, source);
-        if (got == 0) {
-            result = kCopyShortSource;   // the source ended early
-            break;
-        }
+        if (got == 0)
+            return kCopyShortSource;     // the source ended early
         chunk = got;
         *crc = UpdateCrc16(*crc, buffer, chunk);
-        if (fwrite(buffer, 1, chunk, destination) != chunk) {
-            result = kCopyWriteFailed;
-            break;
-        }
+        if (fwrite(buffer, 1, chunk, destination) != chunk)
+            return kCopyWriteFailed;
         count -= uint32_t(chunk);
     }
-    free(buffer);
-    return result;
+    return kCopyDone;
 }
 
 void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)

@@ -195,9 +195,8 @@ void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, 
             size_t groups = size_t(end - p) / 4;
             size_t room = (kStageBufferSize - out->length) / 3;
             if (room == 0) {
-                if (FlushBlockWriter(out) < 0)
-                    break;
-                room = kStageBufferSize / 3;
+                FlushBlockWriter(out);     // a failure ends the loop
+                continue;
             }
             if (groups > room)
                 groups = room;
@@ -225,8 +224,8 @@ void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, 
             continue;
         bits = (bits << 6) | value;
         if (++filled == 4) {
-            if (out->length + 3 > kStageBufferSize && FlushBlockWriter(out) < 0)
-                break;
+            if (out->length + 3 > kStageBufferSize)
+                FlushBlockWriter(out);     // a failure ends the loop
             unsigned char *o = out->bytes + out->length;
             o[0] = (unsigned char)(bits >> 16);
             o[1] = (unsigned char)(bits >> 8);
