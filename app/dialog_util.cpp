@@ -1,10 +1,16 @@
 // Helpers every dialog of the Windows program shares: placement over the
-// main window, the system Close command, bounded strings, the program's path.
+// main window, the system Close command, bounded strings, the program's path,
+// program text shown.
 #include "app/dialog_util.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "app/shell.h"
 #include "extract/platform.h"
+
+// Room for a program text made native: 255 characters of up to three bytes.
+static const int kShownTextCapacity = 768;
 
 void CentreWindow(HWND window, HWND reference)
 {
@@ -91,4 +97,20 @@ int GetProgramPath(char *path)
         return -1;
     }
     return int(FolderLength(path));
+}
+
+void SetProgramText(HWND window, const char *ansi)
+{
+    char text[kShownTextCapacity];
+    ToNativeText(ansi, text, sizeof text);
+    SetWindowTextA(window, text);
+}
+
+void ShowProgramMessage(HWND owner, const char *format, const char *nativeArg)
+{
+    char nativeFormat[kShownTextCapacity];
+    ToNativeText(format, nativeFormat, sizeof nativeFormat);
+    char text[kShownTextCapacity + kPathCapacity * 2];
+    snprintf(text, sizeof text, nativeFormat, nativeArg);
+    ShowMessage(owner, text, AppTitle);
 }

@@ -26,6 +26,15 @@ int AppendText(char *destination, const char *source, int capacity);
 // when it has none.
 size_t FolderLength(const char *path);
 
+// Program text (Windows-1252) is made native (ToNativeText) before it is
+// shown: with the UTF-8 code page, its accents would show broken otherwise.
+// Sets window's text to program text.
+void SetProgramText(HWND window, const char *ansi);
+
+// Shows format, program text, with nativeArg (native text) in place of its
+// %s, in the message dialog over owner; returns when it has closed.
+void ShowProgramMessage(HWND owner, const char *format, const char *nativeArg);
+
 // Copies the program's own full path into path (kPathCapacity bytes).
 // Returns: the length of its folder, last backslash included, or -1 when
 // the path doesn't fit (path is then "").

@@ -14,33 +14,37 @@ static const char kMissing[] = "introuvable";
 static const char kFolder[] = "dossier";
 static const char kCut[] = ", \x85";  // ends a list of names that is too long
 
-// An argument or dropped name is read into this many bytes; a longer one is
-// refused as too long (the cut name is shown).
-static const int kArgumentCapacity = 512;
+// An argument or dropped name is read into this many bytes (a path of
+// kPathCharacters characters of any script); a longer one is refused as too
+// long (the cut name is shown).
+static const int kArgumentCapacity = kPathCapacity;
 
 static void ReportTooLong(const char *given)
 {
-    char text[64 + kArgumentCapacity];   // the message and the name
-    snprintf(text, sizeof text, kPathTooLong, given);
-    ShowMessage(MainWindowHandle, text, AppTitle);
+    ShowProgramMessage(MainWindowHandle, kPathTooLong, given);
 }
 
+// Adds given (native text) to the list of what was left out, with why.
 static void NoteLeftOut(HandedFiles *files, const char *given, const char *why)
 {
     ++files->leftOutCount;
     char item[kArgumentCapacity + 32];
     snprintf(item, sizeof item, "%s%s (%s)", files->leftOut[0] != '\0' ? ", " : "", given, why);
-    // Room for kCut is kept; once it is there, later names are only counted.
+    // Room for the cut mark is kept; once it is there, later names are only
+    // counted.
+    char cut[16];
+    ToNativeText(kCut, cut, sizeof cut);
     size_t used = strlen(files->leftOut);
-    if (AppendText(files->leftOut, item, kLeftOutCapacity - int(sizeof kCut)) < 0
-        && (used == 0 || files->leftOut[used - 1] != '\x85'))
-        AppendText(files->leftOut, kCut, kLeftOutCapacity);
+    size_t mark = strlen(cut);
+    bool marked = used >= mark && strcmp(files->leftOut + used - mark, cut) == 0;
+    if (AppendText(files->leftOut, item, kLeftOutCapacity - int(sizeof cut)) < 0 && !marked)
+        AppendText(files->leftOut, cut, kLeftOutCapacity);
 }
 
 // Takes one path as given (relative to the current directory, or full):
 // an existing file gets its full path in the next free row; a folder or a
-// missing file is noted for the message; a path over 255 characters gets
-// the driver's message at once. Beyond kHandedLimit files, nothing more is
+// missing file is noted for the message; a full path over kPathCharacters
+// characters gets the driver's message at once. Beyond kHandedLimit files, nothing more is
 // looked at, as a batch converts no more.
 static void ConsiderPath(HandedFiles *files, const char *given, size_t length)
 {
@@ -50,7 +54,8 @@ static void ConsiderPath(HandedFiles *files, const char *given, size_t length)
     DWORD fullLength = 0;
     if (length < size_t(kArgumentCapacity))
         fullLength = GetFullPathNameA(given, kPathCapacity, full, nullptr);
-    if (length >= size_t(kArgumentCapacity) || fullLength >= DWORD(kPathCapacity)) {
+    if (length >= size_t(kArgumentCapacity) || fullLength >= DWORD(kPathCapacity)
+        || (fullLength != 0 && CountCharacters(full) > size_t(kPathCharacters))) {
         ReportTooLong(given);
         return;
     }
@@ -122,10 +127,7 @@ void ReadDroppedFiles(HDROP drop, HandedFiles *files)
 
 void ReportLeftOut(const HandedFiles *files)
 {
-    if (files->leftOutCount == 0)
-        return;
-    char text[sizeof kLeftOutSeveral + kLeftOutCapacity];
-    snprintf(text, sizeof text, files->leftOutCount == 1 ? kLeftOutOne : kLeftOutSeveral,
-             files->leftOut);
-    ShowMessage(MainWindowHandle, text, AppTitle);
+    if (files->leftOutCount != 0)
+        ShowProgramMessage(MainWindowHandle, files->leftOutCount == 1 ? kLeftOutOne : kLeftOutSeveral,
+                           files->leftOut);
 }

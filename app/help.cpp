@@ -70,11 +70,8 @@ void ShowHelp(HWND owner, const char *page)
         bool shown = htmlHelp != nullptr && htmlHelp(owner, topic, HH_DISPLAY_TOPIC, 0) != nullptr;
         problem = shown ? nullptr : kHelpFailed;
     }
-    if (problem != nullptr) {
-        char text[64 + kPathCapacity];
-        snprintf(text, sizeof text, problem, file);
-        ShowMessage(owner, text, AppTitle);
-    }
+    if (problem != nullptr)
+        ShowProgramMessage(owner, problem, file);
 }
 
 void CloseHelp()

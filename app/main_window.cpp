@@ -92,9 +92,12 @@ static INT_PTR OnMainInit(HWND window, MainWindowState *state)
     SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     CentreWindow(window, nullptr);
     HMENU systemMenu = GetSystemMenu(window, FALSE);
+    char item[64];
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, kAboutItem);
-    AppendMenuA(systemMenu, MF_STRING, IDM_HELP, kHelpItem);
+    ToNativeText(kAboutItem, item, sizeof item);
+    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, item);
+    ToNativeText(kHelpItem, item, sizeof item);
+    AppendMenuA(systemMenu, MF_STRING, IDM_HELP, item);
     HICON icon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_APP));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     EnableWindow(GetDlgItem(window, IDC_CONVERT), FALSE);
@@ -170,7 +173,7 @@ static void TakeHandedFiles(HWND window, const HandedFiles *files)
 // Takes the files of drop, or of the command line when drop is null.
 static INT_PTR OnHandedFiles(HWND window, HDROP drop)
 {
-    HandedFiles files;  // about 9 KB, for this one message
+    HandedFiles files;  // about 34 KB, for this one message
     if (drop != nullptr)
         ReadDroppedFiles(drop, &files);
     else
@@ -188,7 +191,9 @@ static void OnBrowse(HWND window)
     // The chooser may fill kChooserCapacity bytes; the rest of the buffer
     // stays zero, so the list of names always ends.
     memset(state->chooserResult, 0, sizeof state->chooserResult);
-    if (!ChooseFiles(window, state->chooserResult, kChooserTitle, kChooserFilters)) {
+    char title[sizeof kChooserTitle * 3];   // the filters are plain ASCII
+    ToNativeText(kChooserTitle, title, sizeof title);
+    if (!ChooseFiles(window, state->chooserResult, title, kChooserFilters)) {
         EnableWindow(convert, FALSE);
         return;
     }

@@ -40,33 +40,41 @@ static int GetFolder(char *folder, bool program)
 }
 
 // Lists the "*.sig" entries of folder (directories so named included) and
-// remembers the first one's name in only.
+// remembers the first one's name in only. The search is made in UTF-16, whose
+// names of any length and script the ANSI one cuts at 259 bytes.
 // Returns: the number of entries listed.
 static int ListCandidates(HWND list, const char *folder, char *only)
 {
     char pattern[kPathCapacity];
-    if (CopyText(pattern, folder, kPathCapacity) < 0 || AppendText(pattern, "*.sig", kPathCapacity) < 0)
+    wchar_t widePattern[kPathCapacity];
+    if (CopyText(pattern, folder, kPathCapacity) < 0 || AppendText(pattern, "*.sig", kPathCapacity) < 0
+        || MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, kPathCapacity) == 0)
         return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(widePattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     int count = 0;
     do {
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+        char name[kPathCapacity];
+        if (WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, kPathCapacity, nullptr, nullptr) == 0)
+            continue;
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         if (count == 0)
-            CopyText(only, found.cFileName, kPathCapacity);
+            CopyText(only, name, kPathCapacity);
         ++count;
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return count;
 }
 
-// Makes the chooser's path its folder and name; "" when that doesn't fit.
+// Makes the chooser's path its folder and name; "" when that doesn't fit
+// or passes kPathCharacters characters.
 static void TakeEntry(SignatureChooser *chooser, const char *name)
 {
     if (CopyText(chooser->path, chooser->folder, kPathCapacity) < 0
-        || AppendText(chooser->path, name, kPathCapacity) < 0)
+        || AppendText(chooser->path, name, kPathCapacity) < 0
+        || CountCharacters(chooser->path) > size_t(kPathCharacters))
         chooser->path[0] = '\0';
 }
 
@@ -74,7 +82,7 @@ static INT_PTR OnChooserInit(HWND dialog, SignatureChooser *chooser)
 {
     HICON icon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_APP));
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    SetWindowTextA(dialog, kChooserCaption);
+    SetProgramText(dialog, kChooserCaption);
     HWND list = GetDlgItem(dialog, IDC_SIG_LIST);
     char only[kPathCapacity] = "";
     int count = 0;

@@ -104,7 +104,7 @@ int ParseOptions(int argc, char **argv, Options *options)
                     return UsageError("MODE is 1, 2, 3 or 4");
                 options->mode = value[0] - '0';
             } else {
-                if (strlen(value) >= sizeof SignaturesFilePath)
+                if (CountCharacters(value) > size_t(kPathCharacters) || strlen(value) >= sizeof SignaturesFilePath)
                     return UsageError("the signatures file's path is longer than 255 characters");
                 strcpy(SignaturesFilePath, value);
             }

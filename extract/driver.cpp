@@ -33,7 +33,7 @@ const char kResourcesDamaged[] =
     "Les ressources du fichier %s sont endommag\xE9" "es : leur CRC ne correspond pas.";
 
 // Derived paths are built in a larger buffer, then refused when they pass
-// 255 characters.
+// kPathCharacters characters.
 const int kWorkPathCapacity = kPathCapacity + 8;
 const int kMessageCapacity = 4200;   // any format with the longest path
 
@@ -46,14 +46,6 @@ void Report(const Reporter *reporter, const char *format, const char *arg)
     char text[kMessageCapacity];
     snprintf(text, sizeof text, nativeFormat, arg);
     reporter->show(reporter->context, text);
-}
-
-// The same with arg in Windows ANSI (a file name the program made).
-void ReportName(const Reporter *reporter, const char *format, const char *ansiName)
-{
-    char native[kWorkPathCapacity * 3];
-    ToNativeText(ansiName, native, sizeof native);
-    Report(reporter, format, native);
 }
 
 // Returns: true when path's last component ends in "." and extension, in
@@ -102,7 +94,7 @@ void Fatal(Conversion *c)
 }
 
 // destination = source with its extension set. Returns: false (after a
-// message) when the result is longer than 255 characters.
+// message) when the result is longer than kPathCharacters characters.
 bool DerivePath(Conversion *c, char *destination, const char *source, const char *extension)
 {
     if (strlen(source) >= size_t(kWorkPathCapacity) - 5) {
@@ -111,7 +103,7 @@ bool DerivePath(Conversion *c, char *destination, const char *source, const char
     }
     strcpy(destination, source);
     SetExtension(destination, extension);
-    if (strlen(destination) > size_t(kPathCapacity - 1)) {
+    if (CountCharacters(destination) > size_t(kPathCharacters)) {
         Problem(c, kPathTooLong, c->input);
         return false;
     }
@@ -156,7 +148,7 @@ bool ReportCopy(Conversion *c, int copyResult, bool closed, const char *nativeOu
     return true;
 }
 
-// Creates the fork file `name` (Windows ANSI, bare) in the current
+// Creates the fork file `name` (native text, bare) in the current
 // directory and copies into it the data fork (dataFork) or the resource
 // fork of the expanded stream, checked against the CRC that follows it.
 // Returns: true when the fork file is complete (the fork may be damaged);
@@ -168,12 +160,9 @@ bool ExtractFork(Conversion *c, const char *name, bool dataFork)
     uint32_t length = dataFork ? header->dataLength : header->resourceLength;
     ForkChecks checks = {kPartPending, kPartPending};
     int *check = dataFork ? &checks.data : &checks.resource;
-    char safe[kPathCapacity + 2];
-    char native[kPathCapacity * 3];
-    if (MakeSafeFileName(name, safe, sizeof safe) < 0 ||
-        ToNativeText(safe, native, sizeof native) < 0) {
-        ReportName(c->reporter, kPathTooLong, name);
-        c->result = kConvertReported;
+    char native[kPathCapacity + 2];
+    if (MakeSafeFileName(name, native, sizeof native) < 0) {
+        Problem(c, kPathTooLong, name);
         return false;
     }
     if (SameFile(native, c->input) || SameFile(native, c->bqx) || SameFile(native, c->bix)) {
@@ -279,7 +268,7 @@ FILE *StartConversion(Conversion *c, int mode, FILE **input)
 {
     *input = nullptr;
     const char *path = c->input;
-    if (strlen(path) > size_t(kPathCapacity - 1)) {
+    if (CountCharacters(path) > size_t(kPathCharacters) || strlen(path) >= size_t(kPathCapacity)) {
         Problem(c, kPathTooLong, path);
         return nullptr;
     }

@@ -27,16 +27,17 @@ int FormatFileInfo(const char *path, char text[kInfoTextCapacity])
     if (found < 0)
         return -1;
 
-    char name[kHeaderNameCapacity + 1];
-    TranslateChars(name, reinterpret_cast<const char *>(header.name), MacNameTable);
+    // Each part of the text in native text: the Macintosh name as fork
+    // names have it, the type and creator bytes as Windows-1252.
+    char name[kHeaderNameCapacity * 3 + 1];
+    MacNameToNative(reinterpret_cast<const char *>(header.name), name, sizeof name, NativeTextIsUnicode());
     char typeCreator[9];
     CopyTypeCreator(typeCreator, header.typeCreator);
-    char ansi[kInfoTextCapacity];
-    snprintf(ansi, sizeof ansi, kPanelFormat, name, typeCreator, (unsigned long)header.dataLength,
+    char nativeType[sizeof typeCreator * 3];
+    char format[sizeof kPanelFormat * 3];
+    ToNativeText(typeCreator, nativeType, sizeof nativeType);
+    ToNativeText(kPanelFormat, format, sizeof format);
+    snprintf(text, kInfoTextCapacity, format, name, nativeType, (unsigned long)header.dataLength,
              (unsigned long)header.resourceLength);
-    if (ToNativeText(ansi, text, kInfoTextCapacity) < 0) {
-        ToNativeText(kNotCorrect, text, kInfoTextCapacity);
-        return -1;
-    }
     return 0;
 }

@@ -3,8 +3,8 @@
 #ifndef QUILLON_EXTRACT_FILE_INFO_H
 #define QUILLON_EXTRACT_FILE_INFO_H
 
-// Room for the panel text: at most 511 ANSI characters, up to three bytes
-// each once turned into UTF-8.
+// Room for the panel text: a name of 255 characters and the rest, up to
+// three bytes a character in UTF-8.
 const int kInfoTextCapacity = 1536;
 
 // Builds the panel text for the file at path: name, type/creator and fork

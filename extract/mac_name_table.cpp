@@ -2,9 +2,10 @@
 //
 // Not a published code-page mapping: control characters and the backslash
 // become '_', 0x1E becomes '-', accented letters keep their look, and signs
-// without a safe equivalent become '_'. Printable ASCII other than the
-// backslash passes unchanged, so "/", ":" and the like still need
-// MakeSafeFileName before a name reaches the file system.
+// without a safe equivalent become '_' (where names are Unicode, those that
+// have a Unicode character keep it instead: MacRomanUnicode). Printable
+// ASCII other than the backslash passes unchanged, so "/", ":" and the like
+// still need MakeSafeFileName before a name reaches the file system.
 #include "extract/naming.h"
 
 const unsigned char MacNameTable[256] = {

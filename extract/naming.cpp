@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "extract/signatures.h"
+#include "extract/text.h"
 
 namespace {
 
@@ -13,8 +14,8 @@ inline bool IsComponentSeparator(char c)
     return c == '\\' || c == '/';
 }
 
-// Position of the dot that starts the extension of s (a dot in the last
-// path component followed by at most three characters), or -1.
+// Position of the dot that starts the extension of native text s (a dot in
+// the last path component followed by at most three characters), or -1.
 long ExtensionDot(const char *s)
 {
     size_t length = strlen(s);
@@ -25,7 +26,7 @@ long ExtensionDot(const char *s)
         else if (s[i] == '.')
             dot = long(i);
     }
-    if (dot >= 0 && size_t(dot) + 4 >= length)
+    if (dot >= 0 && CountCharacters(s + dot + 1) <= 3)
         return dot;
     return -1;
 }
@@ -50,32 +51,47 @@ bool IsConsoleName(const char *name)
     return false;
 }
 
+// Returns: true when the first length bytes of name are `lower` in any
+// letter case.
+bool SameLetters(const char *name, size_t length, const char *lower)
+{
+    if (strlen(lower) != length)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        if (LowerAscii(name[i]) != lower[i])
+            return false;
+    return true;
+}
+
 bool IsReservedDeviceName(const char *name)
 {
     static const char *const kDevices[] = {"con", "prn", "aux", "nul"};
+    // The superscript digits 1, 2 and 3, which Windows takes for digits in
+    // COM and LPT names.
+    static const char *const kSuperscripts[] = {"\xB9", "\xB2", "\xB3"};
     if (IsConsoleName(name))
         return true;
     // The device part ends at the first dot; blanks before it don't count.
     size_t length = strcspn(name, ".");
     while (length > 0 && name[length - 1] == ' ')
         length--;
-    char base[5];
-    if (length < 3 || length > 4)
+    for (const char *device : kDevices)
+        if (SameLetters(name, length, device))
+            return true;
+    if (length < 4 || !(SameLetters(name, 3, "com") || SameLetters(name, 3, "lpt")))
         return false;
-    for (size_t i = 0; i < length; i++)
-        base[i] = LowerAscii(name[i]);
-    base[length] = 0;
-    if (length == 3) {
-        for (const char *device : kDevices)
-            if (strcmp(base, device) == 0)
-                return true;
-        return false;
+    // COM1 to COM9 and LPT1 to LPT9, the digit a character of native text.
+    const char *digit = name + 3;
+    size_t digitLength = length - 3;
+    if (digitLength == 1 && digit[0] >= '1' && digit[0] <= '9')
+        return true;
+    for (const char *superscript : kSuperscripts) {
+        char native[4];
+        ToNativeText(superscript, native, sizeof native);
+        if (strlen(native) == digitLength && memcmp(native, digit, digitLength) == 0)
+            return true;
     }
-    // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1, 2
-    // and 3 of code page 1252, which Windows takes for digits here.
-    unsigned char digit = (unsigned char)base[3];
-    return (strncmp(base, "com", 3) == 0 || strncmp(base, "lpt", 3) == 0) &&
-           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+    return false;
 }
 
 }  // namespace
@@ -127,6 +143,41 @@ char *TranslateChars(char *destination, const char *source, const unsigned char 
     return destination;
 }
 
+int MacNameToNative(const char *mac, char *out, int capacity, int unicode)
+{
+    if (!unicode) {
+        if (strlen(mac) + 1 > size_t(capacity)) {
+            out[0] = 0;
+            return -1;
+        }
+        TranslateChars(out, mac, MacNameTable);
+        return 0;
+    }
+    int length = 0;
+    for (const unsigned char *p = (const unsigned char *)mac; *p != 0; p++) {
+        char bytes[3];
+        int n;
+        uint16_t code = *p >= 0x80 ? MacRomanUnicode[*p - 0x80] : 0;
+        if (code != 0) {
+            n = EncodeUtf8(code, bytes);
+        } else {
+            const char ansi[2] = {char(MacNameTable[*p]), 0};
+            char utf8[4];
+            AnsiToUtf8(ansi, utf8, sizeof utf8);
+            n = int(strlen(utf8));
+            memcpy(bytes, utf8, size_t(n));
+        }
+        if (length + n + 1 > capacity) {
+            out[0] = 0;
+            return -1;
+        }
+        memcpy(out + length, bytes, size_t(n));
+        length += n;
+    }
+    out[length] = 0;
+    return 0;
+}
+
 int MakeSafeFileName(const char *name, char *out, int capacity)
 {
     static const char kRefused[] = "\\/:*?\"<>|";
@@ -163,12 +214,16 @@ int ReadForkHeader(const BinHexHeader *header, char *name, int request)
     size_t n = header->nameLength < kNameReadCapacity - 1 ? header->nameLength : kNameReadCapacity - 1;
     memcpy(kept, header->name, n);
     kept[n] = 0;
-    TranslateChars(name, kept, MacNameTable);
+    MacNameToNative(kept, name, kPathCapacity, NativeTextIsUnicode());
     if (tested == 0)
         return -request;
 
     const SignatureEntry *row = FindSignature(header->typeCreator);
-    const char *extension = row != nullptr ? row->extension : nullptr;
+    // The row's extension (program text) in native text; null: no table.
+    char nativeExtension[sizeof row->extension * 3];
+    const char *extension = nullptr;
+    if (row != nullptr && ToNativeText(row->extension, nativeExtension, sizeof nativeExtension) == 0)
+        extension = nativeExtension;
     if (request == kForkData || request == kForkResource) {
         SetExtension(name, extension);
         return header->nameLength;

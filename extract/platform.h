@@ -3,22 +3,37 @@
 // implementation per platform, chosen by the build (platform_posix.cpp,
 // platform_win.cpp).
 //
-// Program text is single-byte Windows ANSI (code page 1252); paths live in
-// buffers of kPathCapacity bytes (at most 255 characters).
+// Program text is single-byte Windows ANSI (code page 1252). Native text,
+// what paths and names are made of and what is shown, is the platform's:
+// UTF-8 on POSIX systems; on Windows the ANSI code page, which the programs'
+// manifests ask to be UTF-8 (Windows 10 version 1903 and later, and Wine,
+// take it; older Windows keep the system's, 1252 in Western Europe).
 #ifndef QUILLON_EXTRACT_PLATFORM_H
 #define QUILLON_EXTRACT_PLATFORM_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
-const int kPathCapacity = 256;
+// A path has at most kPathCharacters characters, whatever their script;
+// its buffers have room for that many in UTF-8, and the NUL.
+const int kPathCharacters = 255;
+const int kPathCapacity = 1024;
 
-// Converts program text (Windows ANSI) into the text that the file system
-// of this platform takes: UTF-8 on POSIX systems, unchanged on Windows.
+// Converts program text (Windows ANSI) into native text: UTF-8 on POSIX
+// systems and on Windows with the UTF-8 code page, unchanged on Windows
+// with an ANSI code page.
 // Returns: 0, or -1 when out could not hold it (out is then empty).
 int ToNativeText(const char *ansi, char *out, int capacity);
 
-// Writes text, as ToNativeText gives it, to stream. On Windows a console
+// Returns: 1 when native text is UTF-8, so that a name may hold any
+// character; 0 when it is an ANSI code page.
+int NativeTextIsUnicode();
+
+// Returns: the number of characters of native text.
+size_t CountCharacters(const char *native);
+
+// Writes native text to stream. On Windows a console
 // gets it through its wide-character interface, so that accents show
 // whatever the console's code page, and a file or a pipe gets it in UTF-8;
 // on POSIX systems the text, UTF-8 already, is written as it is.

@@ -1,14 +1,15 @@
-// Windows side of the platform seams: program text is the file system's
-// text already, and goes to a console in UTF-16 and elsewhere in UTF-8;
-// files are compared by their full path, without regard to letter case.
+// Windows side of the platform seams: native text is the ANSI code page's
+// (UTF-8 where the manifest's request is honoured) and goes to a console in
+// UTF-16 and elsewhere in UTF-8; files are compared by their file index.
 #include "extract/platform.h"
+
+#include "extract/text.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <io.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -36,6 +37,8 @@ int PieceLength(const char *text)
 
 int ToNativeText(const char *ansi, char *out, int capacity)
 {
+    if (NativeTextIsUnicode())
+        return AnsiToUtf8(ansi, out, capacity);
     size_t length = strlen(ansi);
     if (capacity <= 0 || length + 1 > size_t(capacity)) {
         if (capacity > 0)
@@ -46,8 +49,20 @@ int ToNativeText(const char *ansi, char *out, int capacity)
     return 0;
 }
 
-// The program's text is in the ANSI code page (CP_ACP): 1252 for its
-// French texts today, whatever the manifest makes it later.
+int NativeTextIsUnicode()
+{
+    return GetACP() == CP_UTF8;
+}
+
+// Counted as the system counts them, in UTF-16 units.
+size_t CountCharacters(const char *native)
+{
+    int units = MultiByteToWideChar(CP_ACP, 0, native, -1, nullptr, 0);
+    return units > 0 ? size_t(units - 1) : strlen(native);
+}
+
+// Native text is in the ANSI code page (CP_ACP), UTF-8 where the
+// manifest's request is honoured.
 int WriteText(const char *text, FILE *stream)
 {
     HANDLE handle = HANDLE(_get_osfhandle(_fileno(stream)));
@@ -76,15 +91,25 @@ int WriteText(const char *text, FILE *stream)
     return 0;
 }
 
+// Compared by volume and file index, as POSIX compares device and inode:
+// two names of one file (a short name, other letter case, a hard link) are
+// the same file.
 int SameFile(const char *a, const char *b)
 {
-    struct _stat sa, sb;
-    if (_stat(a, &sa) != 0 || _stat(b, &sb) != 0)
-        return 0;
-    char fullA[_MAX_PATH], fullB[_MAX_PATH];
-    if (_fullpath(fullA, a, sizeof fullA) == nullptr || _fullpath(fullB, b, sizeof fullB) == nullptr)
-        return 0;
-    return _stricmp(fullA, fullB) == 0;
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char *paths[2] = {a, b};
+    for (int i = 0; i < 2; i++) {
+        HANDLE file = CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return 0;
+        BOOL known = GetFileInformationByHandle(file, &info[i]);
+        CloseHandle(file);
+        if (!known)
+            return 0;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 int SeekTo(FILE *stream, uint64_t position)

@@ -64,7 +64,7 @@ static std::vector<Row> Rows()
     std::string liar = Stream(Named("Liar")), cut = Stream(readMe);   // Read Me: data at 29, resource at 331
     liar = SealHeader(liar.replace(16, 4, "\xFF\xFF\xFF\xFF"));             // a data fork of 4 GB
     const std::string in = "../in/f.hqx", hqx = Hqx(readMe), data = readMe.data, sig = "TXT,TEXTttxt\r\n";
-    const std::string longOk = "../in/" + std::string(245, 'p') + ".hqx", longBad = "../in/" + std::string(249, 'q');
+    const std::string longOk = "../in/" + std::string(240, 'p') + "ééééé.hqx", longBad = "../in/" + std::string(249, 'q');
     const std::string bad = "Ce fichier n'est pas un fichier BinHex correct.\n\n";
     const std::string openFailed = "Erreur à l'ouverture des fichiers\n";
     const std::string incomplete = " est incomplet : il s'arrête avant la fin annoncée.\n";
@@ -86,21 +86,22 @@ static std::vector<Row> Rows()
         {.label = "mode 5", .args = {"-m", "5", in}, .status = 2, .err = Starts("quillon-cli: MODE is 1, 2, 3 or 4\n")},
         {.label = "-m alone", .args = {"-m"}, .status = 2, .err = Starts("quillon-cli: an option needs a value\n")},
         {.label = "a file after --, named like an option", .args = {"--", "-m"}, .status = 1, .err = openFailed},
-        {.label = "a signatures path of 256 characters", .args = {"-s", std::string(256, 's'), in}, .status = 2,
+        {.label = "a signatures path of 256 characters", .args = {"-s", std::string(255, 's') + "é", in}, .status = 2,
          .err = Starts("quillon-cli: the signatures file's path is longer than 255 characters\n")},
-        {.label = "-i on a read-only file, in UTF-8", .given = {{"in/f.hqx", Hqx(Named("R\x8Esum\x8E")), 0444}},
-         .args = {"-i", in}, .out = "Nom réel : Résumé\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
+        {.label = "-i on a read-only file, in UTF-8, the Mac name whole", .given = {{"in/f.hqx", Hqx(Named("R\x8Esum\x8E \xB9")), 0444}},
+         .args = {"-i", in}, .out = "Nom réel : Résumé π\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
         {.label = "-i on text, a folder, a missing file", .given = {{"in/f.hqx", hqx}, {"in/plain.txt", "text\r\n"}},
          .args = {"-i", "../in/plain.txt", "../in2", "../in/missing.hqx", in}, .status = 3,
          .out = bad + bad + bad + "Nom réel : Read Me\nType : TEXTttxt\nDonnées : 300\nRessources : 40\n\n"},
 
-        {.label = "mode 1 by default, no table; inputs in two folders, a .bin, paths of 255 and 259 characters",
+        {.label = "mode 1 by default, no table; inputs in two folders, a .bin, paths of 255 and 259 characters, "
+                  "a Mac name with π, Ω and ﬁ",
          .given = {{"in/f.hqx", Hqx(Named("F"))}, {"in2/Archive.HQX", Hqx(Named("Report.doc"))}, {"in/g.bin", hqx},
-                   {longOk.substr(3), Hqx(Named("Long"))}, {longBad.substr(3), hqx}},
+                   {longOk.substr(3), Hqx(Named("\xB9 Calc \xBD\xC5\xDE\xA5"))}, {longBad.substr(3), hqx}},
          .args = {in, "../in2/Archive.HQX", "../in/g.bin", longOk, longBad}, .status = 3,
          .err = "Le chemin du fichier " + longBad + " est trop long.\n",
-         .converted = {"in/f", "in2/Archive", "in/g", longOk.substr(3, 248)},
-         .made = {{"cwd/F", data}, {"cwd/Report.", data}, {"cwd/Read Me", data}, {"cwd/Long", data}}},
+         .converted = {"in/f", "in2/Archive", "in/g", longOk.substr(3, longOk.size() - 7)},
+         .made = {{"cwd/F", data}, {"cwd/Report.", data}, {"cwd/Read Me", data}, {"cwd/π Calc Ω≈ﬁ•", data}}},
         {.label = "mode 2 with a table: a data fork longer than the file, a fork named like the table",
          .given = {{"in/f.hqx", hqx}, {"in/g", HqxOf(liar)}, {"in/h.hqx", Hqx(Named("q", "TEXTqqqq"))},
                    {"cwd/q.sig", sig + "SIG,TEXTqqqq\r\n"}},

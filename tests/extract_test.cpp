@@ -89,10 +89,10 @@ TEST(Naming, SetExtensionReplacesAtMostThreeCharactersOfTheLastComponent)
 TEST(Naming, SafeNamesStayInTheFolderAndNameNoDevice)
 {
     const char *rows[][2] = {
-        {"R\xE9sum\xE9 .hidden", "R\xE9sum\xE9 .hidden"}, {"a/b", "a_b"}, {"../x", ".._x"}, {"C:\\x", "C__x"},
+        {"Résumé .hidden", "Résumé .hidden"}, {"a/b", "a_b"}, {"../x", ".._x"}, {"C:\\x", "C__x"},
         {"x:y", "x_y"}, {"tab\there", "tab_here"}, {"what?*<>|\"", "what______"}, {"..", "_.."}, {".", "_."},
         {". .", "_. ."}, {"", "_"}, {"CON", "_CON"}, {"nul.txt", "_nul.txt"}, {"Aux.tar.gz", "_Aux.tar.gz"},
-        {"PRN ", "_PRN "}, {"COM1", "_COM1"}, {"lpt9.doc", "_lpt9.doc"}, {"com\xB9", "_com\xB9"}, {"CONIN$", "_CONIN$"},
+        {"PRN ", "_PRN "}, {"COM1", "_COM1"}, {"lpt9.doc", "_lpt9.doc"}, {"com¹", "_com¹"}, {"CONIN$", "_CONIN$"},
         {"conout$. ", "_conout$. "}, {"CONOUT$.txt", "CONOUT$.txt"}, {"COM0", "COM0"}, {"CONSOLE", "CONSOLE"},
         {"CON2", "CON2"}, {"LPT", "LPT"}, {"xCON", "xCON"},
     };
@@ -124,7 +124,8 @@ TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
     EXPECT_EQ(NameFor("photo.jpeg", "JPEGJVWR", kForkResource), "photo.jpeg.jpg");
     EXPECT_EQ(NameFor("Page", "TEXTStMl", kForkData), "Page.html");
     EXPECT_EQ(NameFor("Empty ext", "EMPTextn", kForkData), "Empty ext.");
-    EXPECT_EQ(NameFor("R\x8Esum\x8E\\1\r\x1E\x7F", "TEXTttxt", kForkData), "R\xE9sum\xE9_1_- .txt");
+    EXPECT_EQ(NameFor("R\x8Esum\x8E\\1\r\x1E\x7F", "TEXTttxt", kForkData), "Résumé_1_- .txt");
+    EXPECT_EQ(NameFor("\xB9.\xBD\xDE\xA5", "TEXTttxt", kForkData), "π.txt");   // three characters, six bytes
     EXPECT_EQ(NameFor(std::string(200, 'n'), "TEXTttxt", kForkResource), std::string(127, 'n') + ".txt");
     EXPECT_EQ(NameFor("Read Me", "TEXTttxt", kForkPairData), "Read Me.dat.txt");
     EXPECT_EQ(NameFor("Report.doc", "WDBNMSWD", kForkPairResource), "Report.res.doc");
@@ -134,6 +135,16 @@ TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
     EXPECT_EQ(NameFor("x", "TEXTttxt", kForkResource, "d") + NameFor("x", "TEXTttxt", kForkPairResource, "d"), "-2-4");
     char name[kPathCapacity];
     EXPECT_EQ(ReadForkHeader(nullptr, name, kForkPairResource), -4);   // no header, no fork
+    // Every Mac Roman character the name table turns into '_', in code
+    // order, where names are Unicode and where they are Windows-1252; then
+    // the Apple logo, and characters that keep the table's mapping.
+    const char *const mac = "\xA0\xA5\xAD\xB0\xB2\xB3\xB6\xB7\xB8\xB9\xBA\xBD\xC3\xC5\xC6\xC9\xCA\xCE\xCF\xD2"
+                            "\xD3\xD7\xDC\xDD\xDE\xDF\xE0\xE1\xE2\xE3\xE4\xF9\xFA\xFE\xFF" "\xF0" "\x8E\xAA\xD0\\";
+    const std::string names[] = {"†•≠∞≤≥∂∑∏π∫Ω√≈∆…\u00A0Œœ“”◊‹›ﬁﬂ‡·‚„‰˘˙˛ˇ" "_" "é™-_", std::string(36, '_') + "\xE9\x99-_"};
+    for (int unicode : {1, 0}) {
+        EXPECT_EQ(MacNameToNative(mac, name, sizeof name, unicode), 0);
+        EXPECT_EQ(name, names[1 - unicode]) << unicode;
+    }
     // The table is read once a run: a later change of the file is not seen.
     Write(SignaturesFilePath, "ZZZ,TEXTttxt\r\n");
     EXPECT_EQ(NameFor("Read Me", "TEXTttxt", kForkData), "Read Me.txt");
