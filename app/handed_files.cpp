@@ -8,11 +8,11 @@
 #include "app/shell.h"
 
 // The one message naming what was left out: "path (why), path (why)".
-static const char kLeftOutOne[] = "Ce fichier est laissé de côté : %s.";
-static const char kLeftOutSeveral[] = "Ces fichiers sont laissés de côté : %s.";
+static const char kLeftOutOne[] = "Ce fichier est laiss\xE9 de c\xF4t\xE9 : %s.";
+static const char kLeftOutSeveral[] = "Ces fichiers sont laiss\xE9s de c\xF4t\xE9 : %s.";
 static const char kMissing[] = "introuvable";
 static const char kFolder[] = "dossier";
-static const char kCut[] = ", \x85";  // ends a list of names that is too long
+static const char kCutMark[] = ", \x85";  // ends a list of names that is too long
 
 // An argument or dropped name is read into this many bytes (a path of
 // kPathCharacters characters of any script); a longer one is refused as too
@@ -33,7 +33,7 @@ static void NoteLeftOut(HandedFiles *files, const char *given, const char *why)
     // Room for the cut mark is kept; once it is there, later names are only
     // counted.
     char cut[16];
-    ToNativeText(kCut, cut, sizeof cut);
+    ToNativeText(kCutMark, cut, sizeof cut);
     size_t used = strlen(files->leftOut);
     size_t mark = strlen(cut);
     bool marked = used >= mark && strcmp(files->leftOut + used - mark, cut) == 0;

@@ -10,7 +10,7 @@
 #include <htmlhelp.h>
 
 static const char kHelpMissing[] = "Le fichier d'aide %s est introuvable.";
-static const char kHelpFailed[] = "Le fichier d'aide %s ne peut pas être ouvert.";
+static const char kHelpFailed[] = "Le fichier d'aide %s ne peut pas \xEAtre ouvert.";
 
 typedef HWND(WINAPI *HtmlHelpFunction)(HWND, LPCSTR, UINT, DWORD_PTR);
 

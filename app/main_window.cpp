@@ -11,13 +11,13 @@
 #include "app/dialog_util.h"
 #include "app/shell.h"
 
-static const char kChooserTitle[] = "Sélection des fichiers BinHex/MacBinary";
+static const char kChooserTitle[] = "S\xE9lection des fichiers BinHex/MacBinary";
 static const char kChooserFilters[] =
     "Fichiers BinHex [*.hqx]\0*.hqx\0"
     "Fichiers MacBinary[*.bin]\0*.bin\0"
     "Tous fichiers[*.*]\0*.*\0";
 static const char kAboutItem[] = "A propos de Quillon";
-static const char kHelpItem[] = "Aide à l'utilisation";
+static const char kHelpItem[] = "Aide \xE0 l'utilisation";
 
 // At most this many selected entries are converted by one "Conversion".
 static const int kBatchLimit = 32;
@@ -34,6 +34,7 @@ struct MainWindowState {
     char selectionDirectory[kPathCapacity];
     char chooserResult[kChooserBufferSize];
     const char *commandLine;  // the program's arguments, borrowed
+    SignatureTable *signatures;  // the run's, borrowed
 };
 
 static MainWindowState *StateOf(HWND window)
@@ -237,6 +238,7 @@ static int ReadConversionMode(HWND window)
 
 static void OnConvert(HWND window)
 {
+    MainWindowState *state = StateOf(window);
     int mode = ReadConversionMode(window);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     int selected[kBatchLimit];
@@ -249,7 +251,7 @@ static void OnConvert(HWND window)
             // drop): each file's forks go beside it.
             MoveToFolderOf(path);
             // A file that can't be read ends the program, after its message.
-            if (ConvertFile(path, mode, &MessageDialogReporter) == kConvertFatal)
+            if (ConvertFile(path, mode, state->signatures, &MessageDialogReporter) == kConvertFatal)
                 exit(1);
         }
     }
@@ -326,10 +328,11 @@ static INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     return FALSE;
 }
 
-void RunMainWindow(const char *commandLine)
+void RunMainWindow(const char *commandLine, SignatureTable *signatures)
 {
-    static MainWindowState state;  // about 2.3 KB: kept off the stack
+    static MainWindowState state;  // about 4 KB: kept off the stack
     state.commandLine = commandLine;
+    state.signatures = signatures;
     DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr,
                     MainWindowProc, reinterpret_cast<LPARAM>(&state));
 }

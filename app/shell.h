@@ -19,6 +19,10 @@ extern HINSTANCE AppInstance;
 // before. Owner of the message dialogs, reference for centring the others.
 extern HWND MainWindowHandle;
 
+// The signatures file's full path, settled at start-up (LoadSignaturesPath);
+// empty when the run has none.
+extern char SignaturesFilePath[kPathCapacity];
+
 // ------------------------------------------------------- message dialog
 
 // The caption of every message dialog.
@@ -60,8 +64,9 @@ void LoadSignaturesPath();
 
 // Runs the main window (dialog 128) modally until the user closes it.
 // commandLine (the program's arguments, borrowed for the run) may name
-// files that the list takes as soon as the window shows.
-void RunMainWindow(const char *commandLine);
+// files that the list takes as soon as the window shows; signatures is the
+// run's table, handed to every conversion.
+void RunMainWindow(const char *commandLine, SignatureTable *signatures);
 
 // Runs the About box (dialog 129) over owner.
 void ShowAboutBox(HWND owner);

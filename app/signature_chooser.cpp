@@ -9,7 +9,7 @@
 #include "app/shell.h"
 #include "app/signature_chooser_res.h"
 
-static const char kChooserCaption[] = "Sélection d'un fichier de signatures";
+static const char kChooserCaption[] = "S\xE9lection d'un fichier de signatures";
 
 // The dialog's state, kept in DWLP_USER.
 struct SignatureChooser {

@@ -7,6 +7,7 @@
 
 HINSTANCE AppInstance;
 HWND MainWindowHandle;
+char SignaturesFilePath[kPathCapacity];
 
 // commandLine holds the arguments after the program's own path.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
@@ -14,7 +15,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     AppInstance = instance;
     InitCommonControls();
     LoadSignaturesPath();
-    RunMainWindow(commandLine);
+    // The run's table: read from the file at the first fork extraction.
+    static SignatureTable signatures;
+    OpenSignatureTable(&signatures, SignaturesFilePath);
+    RunMainWindow(commandLine, &signatures);
     CloseHelp();
     return 0;
 }

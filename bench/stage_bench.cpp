@@ -90,7 +90,7 @@ int CopyFork(FILE *input, FILE *output)
     fseek(input, long(forkOffset), SEEK_SET);
     uint16_t crc = 0;
     int result = CopyBytes(input, output, forkLength, &crc);
-    return result == kCopyDone && CheckForkCrc(input, crc) != kPartIntact ? kCopyShortSource : result;
+    return result == kDone && CheckForkCrc(input, crc) != kDone ? kCut : result;
 }
 
 double Median(std::vector<double> v)

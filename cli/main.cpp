@@ -58,6 +58,7 @@ const int kActionTest = 2;
 
 struct Options {
     int mode;
+    const char *signatures;   // -s, or null
     int action;
     int firstFile;
 };
@@ -70,11 +71,13 @@ int UsageError(const char *problem)
     return kExitUsage;
 }
 
-// Returns: -1 when parsed, else the exit status to end with.
+// Returns: kParsed, or the exit status to end the run with.
+const int kParsed = -1;
 int ParseOptions(int argc, char **argv, Options *options)
 {
     options->mode = kModeData;
     options->action = kActionConvert;
+    options->signatures = nullptr;
     options->firstFile = argc;
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != 0; i++) {
@@ -104,9 +107,9 @@ int ParseOptions(int argc, char **argv, Options *options)
                     return UsageError("MODE is 1, 2, 3 or 4");
                 options->mode = value[0] - '0';
             } else {
-                if (CountCharacters(value) > size_t(kPathCharacters) || strlen(value) >= sizeof SignaturesFilePath)
+                if (CountCharacters(value) > size_t(kPathCharacters) || strlen(value) >= size_t(kPathCapacity))
                     return UsageError("the signatures file's path is longer than 255 characters");
-                strcpy(SignaturesFilePath, value);
+                options->signatures = value;
             }
         } else {
             return UsageError("unknown option");
@@ -115,7 +118,7 @@ int ParseOptions(int argc, char **argv, Options *options)
     if (i >= argc)
         return UsageError("no file given");
     options->firstFile = i;
-    return -1;
+    return kParsed;
 }
 
 int PrintFileInfo(int count, char **files)
@@ -123,7 +126,7 @@ int PrintFileInfo(int count, char **files)
     int status = kExitOk;
     static char text[kInfoTextCapacity];
     for (int i = 0; i < count; i++) {
-        if (FormatFileInfo(files[i], text) != 0)
+        if (FormatFileInfo(files[i], text) != kDone)
             status = kExitReported;
         WriteText(text, stdout);
         WriteText("\n\n", stdout);
@@ -135,11 +138,14 @@ int PrintFileInfo(int count, char **files)
 // run: the files after it are left.
 int ProcessFiles(int count, char **files, const Options *options)
 {
+    // The run's signature table, read at the first fork extraction.
+    static SignatureTable table;
+    OpenSignatureTable(&table, options->signatures);
     const Reporter reporter = {PrintMessage, nullptr};
     int status = kExitOk;
     for (int i = 0; i < count; i++) {
         int result = options->action == kActionTest ? TestFile(files[i], &reporter)
-                                                    : ConvertFile(files[i], options->mode, &reporter);
+                                                    : ConvertFile(files[i], options->mode, &table, &reporter);
         if (result == kConvertFatal)
             return kExitFailed;
         if (result == kConvertReported)
@@ -158,7 +164,7 @@ int main(int argc, char **argv)
 {
     Options options;
     int status = ParseOptions(argc, argv, &options);
-    if (status >= 0)
+    if (status != kParsed)
         return status;
     int count = argc - options.firstFile;
     char **files = argv + options.firstFile;

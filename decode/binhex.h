@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "decode/block_io.h"
+#include "decode/result.h"
 
 // ------------------------------------------------------------------ checksum
 
@@ -46,8 +47,8 @@ const long kIdentificationSearchLimit = 1L << 20;
 // between). Without that line, the first line (up to kTextLineCapacity
 // characters) is read into firstLine, which needs kTextLineCapacity + 2
 // bytes, and skipped.
-// Returns: 1 when the identification line was found (firstLine is then
-// empty), 0 when it was not.
+// Returns: kDone when the identification line was found (firstLine is then
+// empty), kNotFound when it was not.
 int FindEncodedText(FILE *stream, char *firstLine);
 
 // Reads one text line into buffer, which must have room for capacity + 2
@@ -79,8 +80,9 @@ void FinishTextDecoder(TextDecoder *decoder, BlockWriter *out);
 
 // The whole text stage: skips what comes before the encoded text (see
 // FindEncodedText), then decodes the rest of input to output.
-// Returns: 1 when the end of the input was reached, -1 when a write to the
-// output failed (the stage stops there).
+// Returns: kDone when the end of the input was reached; kWriteFailed when a
+// write to the output failed (the stage stops there); kNoRoom without
+// memory for its buffers.
 int DecodeTextStage(FILE *input, FILE *output);
 
 // ----------------------------------------------------------- run-length stage
@@ -102,8 +104,7 @@ void StartRunLength(RunLengthState *state);
 void ExpandRuns(RunLengthState *state, const unsigned char *bytes, size_t length, BlockWriter *out);
 
 // The whole run-length stage, from input to output.
-// Returns: 1 when the end of the input was reached, -1 when a write failed
-// (the stage stops there).
+// Returns: as DecodeTextStage.
 int ExpandRunLength(FILE *input, FILE *output);
 
 // ---------------------------------------------------------- stream layout
@@ -147,8 +148,8 @@ void CopyTypeCreator(char destination[9], const unsigned char typeCreator[8]);
 
 // Reads the header's fields from the first length bytes of an expanded
 // stream. The header CRC is not looked at and need not be there.
-// Returns: 0, or -1 when the bytes end before the resource fork length
-// (header is then not to be used).
+// Returns: kDone, or kCut when the bytes end before the resource fork
+// length (header is then not to be used).
 int ParseBinHexHeader(const unsigned char *bytes, size_t length, BinHexHeader *header);
 
 // Stream offsets of the forks, from the start of the expanded stream.
@@ -161,20 +162,16 @@ inline uint64_t ResourceForkOffset(const BinHexHeader *header)
     return DataForkOffset(header) + header->dataLength + kForkCrcSize;
 }
 
-// What the checks found of one part of the stream (the header, a fork).
-const int kPartIntact = 0;       // whole, and its CRC matches
-const int kPartPending = 1;      // not read to its CRC yet
-const int kPartDamaged = -1;     // whole, but its CRC does not match
-const int kPartCut = -2;         // the stream ends before its CRC does
-
 // Reads the two CRC bytes that follow a fork in stream and compares them
 // with crc, the fork's own.
-// Returns: kPartIntact, kPartDamaged, or kPartCut when the stream ends first.
+// Returns: kDone when they match, kDamaged, or kCut when the stream ends
+// first.
 int CheckForkCrc(FILE *stream, uint16_t crc);
 
 // Checks an expanded stream handed over in pieces of any size: the header,
-// then each fork, against their CRCs. Bytes after the resource fork's CRC
-// are ignored.
+// then each fork, against their CRCs. Each part's result is kPending until
+// its CRC has come, then kDone or kDamaged, or kCut when the stream ended
+// first. Bytes after the resource fork's CRC are ignored.
 struct StreamCheck {
     int stage;                             // which part the next bytes belong to
     unsigned char header[kLongestHeader];  // the header as it comes
@@ -184,7 +181,7 @@ struct StreamCheck {
     uint64_t left;                         // bytes of the current fork, or its CRC, to come
     uint16_t crc;                          // of the current fork so far
     uint16_t stored;                       // its stored CRC, as it comes
-    int headerPart;                        // kPart* of the header
+    int headerPart;                        // what the check found of the header
     int dataPart;                          // ... of the data fork
     int resourcePart;                      // ... of the resource fork
 };
@@ -199,14 +196,15 @@ void EndStreamCheck(StreamCheck *check);
 // Reads the header of the BinHex file input, from its start, in memory:
 // the encoded text (FindEncodedText), at most kHeaderSearchBytes bytes of it
 // decoded, expanded, and the header checked against its CRC.
-// Returns: 0 with header filled, -1 when the header is missing, cut or
-// does not match its CRC (the file is not correct BinHex).
+// Returns: kDone with header filled; kCut when the header is missing or
+// cut, kDamaged when it does not match its CRC (the file is not correct
+// BinHex either way); kNoRoom without memory for the stages.
 const size_t kHeaderSearchBytes = 3072;
 int ReadCheckedHeader(FILE *input, BinHexHeader *header);
 
 // Decodes the whole BinHex file input, from its start, in memory, and
 // checks the header and both forks against their CRCs (check tells).
-// Returns: 0, or -1 when memory for the stages could not be had.
+// Returns: kDone, or kNoRoom without memory for the stages.
 int CheckBinHexFile(FILE *input, StreamCheck *check);
 
 // ----------------------------------------------------------- MacBinary writer
@@ -227,21 +225,17 @@ struct MacBinaryHeader {
 // bytes keeps its first 63 bytes and the length byte says 63.
 void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header);
 
-// Result codes shared by CopyBytes and WriteMacBinary.
-const int kCopyDone = 0;
-const int kCopyShortSource = -2;  // the source ended before count bytes
-const int kCopyWriteFailed = -3;  // a write to the destination failed
-
 const int kCopyBufferSize = 40960;
 
 // Copies count bytes from the current position of source to the current
 // position of destination, in blocks of kCopyBufferSize, stopping as soon
 // as a read yields nothing; *crc is carried over the bytes copied.
-// Returns: kCopyDone, kCopyShortSource or kCopyWriteFailed.
+// Returns: kDone; kCut when the source ended before count bytes;
+// kWriteFailed.
 int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc);
 
-// What WriteMacBinary found of each fork's CRC (kPart*; kPartPending for a
-// fork it did not reach).
+// What WriteMacBinary found of each fork's CRC (as StreamCheck; kPending
+// for a fork it did not reach).
 struct ForkChecks {
     int data;
     int resource;
@@ -251,7 +245,7 @@ struct ForkChecks {
 // empty): header, data fork, padding to a multiple of 128 when a resource
 // fork follows, resource fork, each fork checked against its CRC. input is
 // the expanded stream, at its data fork.
-// Returns: kCopyDone, or the first failure of its copies (kCopyShortSource
+// Returns: kDone, or the first failure of its copies (kCut
 // when a fork or its CRC is cut short: what there was is written).
 int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkChecks *checks);
 

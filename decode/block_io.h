@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "decode/result.h"
+
 const size_t kStageBufferSize = 65536;
 
 // Takes a block of a writer's bytes, which stay the writer's.
@@ -46,8 +48,8 @@ inline void OpenBlockSink(BlockWriter *w, BlockSink sink, void *context)
 }
 
 // Hands the buffered bytes to the sink or the stream; the buffer is empty
-// afterwards. Returns: 0, or -1 once a write to the stream has failed (later
-// bytes are dropped).
+// afterwards. Returns: kDone, or kWriteFailed once a write to the stream has
+// failed (later bytes are dropped).
 inline int FlushBlockWriter(BlockWriter *w)
 {
     if (w->sink != nullptr && w->length != 0)
@@ -56,12 +58,12 @@ inline int FlushBlockWriter(BlockWriter *w)
              fwrite(w->bytes, 1, w->length, w->stream) != w->length)
         w->failed = 1;
     w->length = 0;
-    return w->failed ? -1 : 0;
+    return w->failed ? kWriteFailed : kDone;
 }
 
 inline void PutByte(BlockWriter *w, unsigned char c)
 {
-    if (w->length == kStageBufferSize && FlushBlockWriter(w) < 0)
+    if (w->length == kStageBufferSize && FlushBlockWriter(w) != kDone)
         return;
     w->bytes[w->length++] = c;
 }
@@ -69,7 +71,7 @@ inline void PutByte(BlockWriter *w, unsigned char c)
 inline void PutRepeated(BlockWriter *w, unsigned char c, size_t count)
 {
     while (count != 0) {
-        if (w->length == kStageBufferSize && FlushBlockWriter(w) < 0)
+        if (w->length == kStageBufferSize && FlushBlockWriter(w) != kDone)
             return;
         size_t room = kStageBufferSize - w->length;
         size_t n = count < room ? count : room;
@@ -87,8 +89,8 @@ typedef void (*StageEnd)(void *state, BlockWriter *out);
 // Runs a stage over the rest of input into output: blocks of
 // kStageBufferSize bytes to block while the writes succeed, then end (when
 // not null). The buffers are the call's own.
-// Returns: 1 when the end of the input was reached, -1 when a write failed
-// (or no memory could be had for the buffers).
+// Returns: kDone when the end of the input was reached, kWriteFailed when a
+// write failed, kNoRoom without memory for the buffers.
 inline int RunFileStage(FILE *input, FILE *output, StageBlock block, StageEnd end, void *state)
 {
     struct Buffers {
@@ -97,14 +99,14 @@ inline int RunFileStage(FILE *input, FILE *output, StageBlock block, StageEnd en
     };
     Buffers *b = static_cast<Buffers *>(malloc(sizeof(Buffers)));
     if (b == nullptr)
-        return -1;
+        return kNoRoom;
     OpenBlockWriter(&b->writer, output);
     size_t got;
     while (!b->writer.failed && (got = fread(b->input, 1, sizeof b->input, input)) != 0)
         block(state, b->input, got, &b->writer);
     if (end != nullptr)
         end(state, &b->writer);
-    int result = FlushBlockWriter(&b->writer) < 0 ? -1 : 1;
+    int result = FlushBlockWriter(&b->writer);
     free(b);
     return result;
 }

@@ -78,19 +78,17 @@ int ReadCheckedHeader(FILE *input, BinHexHeader *header)
 {
     Pipeline *p = OpenPipeline(input, kHeaderSearchBytes);
     if (p == nullptr)
-        return -1;
+        return kNoRoom;
     size_t got;
-    while (p->check.headerPart == kPartPending && p->decodedTotal < p->decodedLimit &&
+    while (p->check.headerPart == kPending && p->decodedTotal < p->decodedLimit &&
            (got = fread(p->text, 1, kHeaderPieceSize, input)) != 0) {
         DecodeText(&p->decoder, p->text, got, &p->decoded);
         Drain(p);
     }
     ClosePipeline(p);
-    int result = -1;
-    if (p->check.headerPart == kPartIntact) {
+    int result = p->check.headerPart;
+    if (result == kDone)
         *header = p->check.fields;
-        result = 0;
-    }
     free(p);
     return result;
 }
@@ -99,12 +97,12 @@ int CheckBinHexFile(FILE *input, StreamCheck *check)
 {
     Pipeline *p = OpenPipeline(input, UINT64_MAX);
     if (p == nullptr)
-        return -1;
+        return kNoRoom;
     size_t got;
     while ((got = fread(p->text, 1, sizeof p->text, input)) != 0)
         DecodeText(&p->decoder, p->text, got, &p->decoded);
     ClosePipeline(p);
     *check = p->check;
     free(p);
-    return 0;
+    return kDone;
 }

@@ -12,14 +12,14 @@ int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc)
             chunk = count;
         size_t got = fread(buffer, 1, chunk, source);
         if (got == 0)
-            return kCopyShortSource;     // the source ended early
+            return kCut;     // the source ended early
         chunk = got;
         *crc = UpdateCrc16(*crc, buffer, chunk);
         if (fwrite(buffer, 1, chunk, destination) != chunk)
-            return kCopyWriteFailed;
+            return kWriteFailed;
         count -= uint32_t(chunk);
     }
-    return kCopyDone;
+    return kDone;
 }
 
 void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
@@ -39,29 +39,29 @@ void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
 }
 
 // Copies one fork of length bytes, then checks its CRC into *check.
-// Returns: kCopyDone, or the copy's failure (kCopyShortSource also when the
+// Returns: kDone, or the copy's failure (kCut also when the
 // CRC is cut).
 static int CopyFork(FILE *input, FILE *output, uint32_t length, int *check)
 {
     uint16_t crc = 0;
     int result = CopyBytes(input, output, length, &crc);
-    if (result == kCopyDone)
+    if (result == kDone)
         *check = CheckForkCrc(input, crc);
-    return result == kCopyDone && *check == kPartCut ? kCopyShortSource : result;
+    return result == kDone && *check == kCut ? kCut : result;
 }
 
 int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkChecks *checks)
 {
-    checks->data = checks->resource = kPartPending;
+    checks->data = checks->resource = kPending;
     MacBinaryHeader out;
     BuildMacBinaryHeader(&out, header);
     if (fwrite(out.bytes, 1, kMacBinaryHeaderSize, output) != size_t(kMacBinaryHeaderSize))
-        return kCopyWriteFailed;
+        return kWriteFailed;
 
     uint32_t d = header->dataLength;
     uint32_t r = header->resourceLength;
     int result = CopyFork(input, output, d, &checks->data);
-    if (result != kCopyDone)
+    if (result != kDone)
         return result;
     // Pad the data fork to a multiple of 128 with zeros when a resource fork
     // follows. The padding is written rather than sought over so that a
@@ -69,6 +69,6 @@ int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkCh
     static const unsigned char zeros[kMacBinaryHeaderSize] = {0};
     size_t pad = r == 0 ? 0 : (kMacBinaryHeaderSize - d % kMacBinaryHeaderSize) % kMacBinaryHeaderSize;
     if (pad != 0 && fwrite(zeros, 1, pad, output) != pad)
-        return kCopyWriteFailed;
+        return kWriteFailed;
     return CopyFork(input, output, r, &checks->resource);
 }

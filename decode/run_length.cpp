@@ -51,7 +51,7 @@ void ExpandRuns(RunLengthState *state, const unsigned char *bytes, size_t length
         state->markerPending = 0;
     }
     while (p != end && !out->failed) {
-        if (kStageBufferSize - out->length < kLongestStep && FlushBlockWriter(out) < 0)
+        if (kStageBufferSize - out->length < kLongestStep && FlushBlockWriter(out) != kDone)
             break;
 
         // The steps that lie whole in the block, while the output buffer

@@ -29,25 +29,25 @@ int ParseBinHexHeader(const unsigned char *bytes, size_t length, BinHexHeader *h
 {
     memset(header, 0, sizeof *header);
     if (length == 0)
-        return -1;
+        return kCut;
     unsigned n = bytes[0];
     const unsigned char *fixed = bytes + 1 + n;
     if (length < 1 + n + kFixedResourceLength + 4)
-        return -1;
+        return kCut;
     header->nameLength = (unsigned char)n;
     memcpy(header->name, bytes + 1, n);
     memcpy(header->typeCreator, fixed + kFixedTypeCreator, 8);
     header->dataLength = ReadBigEndian32(fixed + kFixedDataLength);
     header->resourceLength = ReadBigEndian32(fixed + kFixedResourceLength);
-    return 0;
+    return kDone;
 }
 
 int CheckForkCrc(FILE *stream, uint16_t crc)
 {
     unsigned char stored[kForkCrcSize];
     if (fread(stored, 1, kForkCrcSize, stream) != size_t(kForkCrcSize))
-        return kPartCut;
-    return ((stored[0] << 8) | stored[1]) == crc ? kPartIntact : kPartDamaged;
+        return kCut;
+    return ((stored[0] << 8) | stored[1]) == crc ? kDone : kDamaged;
 }
 
 namespace {
@@ -78,9 +78,9 @@ void CheckHeader(StreamCheck *check)
 {
     const unsigned char *crcBytes = check->header + check->headerSize - kForkCrcSize;
     uint16_t crc = UpdateCrc16(0, check->header, check->headerSize - kForkCrcSize);
-    check->headerPart = ((crcBytes[0] << 8) | crcBytes[1]) == crc ? kPartIntact : kPartDamaged;
+    check->headerPart = ((crcBytes[0] << 8) | crcBytes[1]) == crc ? kDone : kDamaged;
     ParseBinHexHeader(check->header, check->headerSize, &check->fields);
-    if (check->headerPart == kPartIntact)
+    if (check->headerPart == kDone)
         EnterPart(check, kCheckData, check->fields.dataLength);
     else
         check->stage = kCheckAfter;       // the lengths are not to be trusted
@@ -92,7 +92,7 @@ void StartStreamCheck(StreamCheck *check)
 {
     memset(check, 0, sizeof *check);
     check->stage = kCheckHeader;
-    check->headerPart = check->dataPart = check->resourcePart = kPartPending;
+    check->headerPart = check->dataPart = check->resourcePart = kPending;
 }
 
 void CheckStreamBytes(StreamCheck *check, const unsigned char *bytes, size_t length)
@@ -130,11 +130,11 @@ void CheckStreamBytes(StreamCheck *check, const unsigned char *bytes, size_t len
             EnterPart(check, check->stage + 1, kForkCrcSize);
             break;
         case kCheckDataCrc:
-            check->dataPart = check->stored == check->crc ? kPartIntact : kPartDamaged;
+            check->dataPart = check->stored == check->crc ? kDone : kDamaged;
             EnterPart(check, kCheckResource, check->fields.resourceLength);
             break;
         case kCheckResourceCrc:
-            check->resourcePart = check->stored == check->crc ? kPartIntact : kPartDamaged;
+            check->resourcePart = check->stored == check->crc ? kDone : kDamaged;
             check->stage = kCheckAfter;
             break;
         }
@@ -144,12 +144,12 @@ void CheckStreamBytes(StreamCheck *check, const unsigned char *bytes, size_t len
 void EndStreamCheck(StreamCheck *check)
 {
     // The forks after a damaged header stay pending: nothing is known of them.
-    if (check->headerPart == kPartPending)
-        check->headerPart = kPartCut;
-    if (check->headerPart != kPartIntact)
+    if (check->headerPart == kPending)
+        check->headerPart = kCut;
+    if (check->headerPart != kDone)
         return;
-    if (check->dataPart == kPartPending)
-        check->dataPart = kPartCut;
-    if (check->resourcePart == kPartPending)
-        check->resourcePart = kPartCut;
+    if (check->dataPart == kPending)
+        check->dataPart = kCut;
+    if (check->resourcePart == kPending)
+        check->resourcePart = kCut;
 }

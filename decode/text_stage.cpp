@@ -82,17 +82,18 @@ const TextTables &Tables()
 }
 
 // Returns: the offset from the start of the stream's current position of the
-// first BinHexIdentification within kIdentificationSearchLimit bytes, or -1.
+// first BinHexIdentification within kIdentificationSearchLimit bytes, or
+// kNotFound (also without memory to search).
 long FindIdentification(FILE *stream)
 {
     unsigned char *block = static_cast<unsigned char *>(malloc(kSearchBlockSize));
-    long found = -1;
+    long found = kNotFound;
     if (block == nullptr)
-        return -1;
+        return kNotFound;
     const size_t length = strlen(BinHexIdentification);
     long blockStart = 0;     // offset of block[0]
     size_t have = 0;         // bytes in block
-    while (found < 0 && blockStart + long(have) < kIdentificationSearchLimit) {
+    while (found == kNotFound && blockStart + long(have) < kIdentificationSearchLimit) {
         size_t room = kSearchBlockSize - have;
         long left = kIdentificationSearchLimit - blockStart - long(have);
         if (long(room) > left)
@@ -127,11 +128,11 @@ int FindEncodedText(FILE *stream, char *firstLine)
 {
     firstLine[0] = 0;
     long start = ftell(stream);
-    long found = start < 0 ? -1 : FindIdentification(stream);
-    if (found < 0) {
+    long found = start < 0 ? kNotFound : FindIdentification(stream);
+    if (found == kNotFound) {
         fseek(stream, start < 0 ? 0 : start, SEEK_SET);
         ReadTextLine(firstLine, kTextLineCapacity, stream);
-        return 0;
+        return kNotFound;
     }
     fseek(stream, start + found + long(strlen(BinHexIdentification)), SEEK_SET);
     // The rest of the line goes, unless a colon follows its ')': the text
@@ -147,7 +148,7 @@ int FindEncodedText(FILE *stream, char *firstLine)
         if (c == kColon || c == EOF || c == kCR || c == kLF)
             break;
     }
-    return 1;
+    return kDone;
 }
 
 int ReadTextLine(char *buffer, int capacity, FILE *stream)

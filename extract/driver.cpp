@@ -1,5 +1,5 @@
 // The conversion driver: one BinHex file through the two intermediate files
-// into fork files or a MacBinary file.
+// into fork files or a MacBinary file; and the test of a file in memory.
 #include "extract/convert.h"
 
 #include <cstring>
@@ -15,21 +15,22 @@ const char kPathTooLong[] = "Le chemin du fichier %s est trop long.";
 namespace {
 
 // Messages, in Windows ANSI. %s is a path or a file name.
-const char kOpenFailed[] = "Erreur \xE0 l'ouverture des fichiers";
-const char kNoData[] = "Le fichier %s ne contient pas de donn\xE9" "es.";
-const char kNoResources[] = "Le fichier %s ne contient pas de ressources.";
-const char kNotBinHex[] = "Le fichier %s n'est pas un fichier BinHex correct.";
-const char kWouldReplace[] =
+const char kMessageOpenFailed[] = "Erreur \xE0 l'ouverture des fichiers";
+const char kMessageNoData[] = "Le fichier %s ne contient pas de donn\xE9" "es.";
+const char kMessageNoResources[] = "Le fichier %s ne contient pas de ressources.";
+const char kMessageNotBinHex[] = "Le fichier %s n'est pas un fichier BinHex correct.";
+const char kMessageWouldReplace[] =
     "Le fichier %s n'est pas cr\xE9\xE9 : il remplacerait le fichier \xE0 convertir.";
-const char kWouldReplaceSignatures[] =
+const char kMessageWouldReplaceSignatures[] =
     "Le fichier %s n'est pas cr\xE9\xE9 : il remplacerait le fichier des signatures.";
-const char kCannotCreate[] = "Le fichier %s ne peut pas \xEAtre cr\xE9\xE9.";
-const char kCannotOpen[] = "Le fichier %s ne peut pas \xEAtre ouvert.";
-const char kIncomplete[] = "Le fichier %s est incomplet : il s'arr\xEAte avant la fin annonc\xE9" "e.";
-const char kWriteFailed[] = "Erreur d'\xE9" "criture dans le fichier %s.";
-const char kDataDamaged[] =
+const char kMessageCannotCreate[] = "Le fichier %s ne peut pas \xEAtre cr\xE9\xE9.";
+const char kMessageCannotOpen[] = "Le fichier %s ne peut pas \xEAtre ouvert.";
+const char kMessageIncomplete[] =
+    "Le fichier %s est incomplet : il s'arr\xEAte avant la fin annonc\xE9" "e.";
+const char kMessageWriteFailed[] = "Erreur d'\xE9" "criture dans le fichier %s.";
+const char kMessageDataDamaged[] =
     "Les donn\xE9" "es du fichier %s sont endommag\xE9" "es : leur CRC ne correspond pas.";
-const char kResourcesDamaged[] =
+const char kMessageResourcesDamaged[] =
     "Les ressources du fichier %s sont endommag\xE9" "es : leur CRC ne correspond pas.";
 
 // Derived paths are built in a larger buffer, then refused when they pass
@@ -62,19 +63,18 @@ bool HasExtension(const char *path, const char *extension)
     return true;
 }
 
-// Returns: true when path names the signatures file, which the program
-// only reads: an output named like it must not replace it.
-bool IsSignaturesFile(const char *path)
-{
-    return SignaturesFilePath[0] != 0 && SameFile(path, SignaturesFilePath);
-}
-
+// One conversion: what it was given, the paths it derived, the streams it
+// has open (closed by EndConversion, whatever happened), what it read, and
+// its result so far.
 struct Conversion {
     const char *input;                 // as given by the caller
+    int mode;
+    SignatureTable *table;             // the run's, or null
     const Reporter *reporter;
     int result;                        // kConvertDone until a problem is reported
     char bqx[kWorkPathCapacity];
     char bix[kWorkPathCapacity];
+    FILE *source;                      // the input, while the text stage reads it
     FILE *expanded;                    // the .bix file, open for reading
     BinHexHeader header;               // checked against its CRC
 };
@@ -89,25 +89,30 @@ void Problem(Conversion *c, const char *format, const char *arg)
 // The input cannot be read, or its .bqx file not created: the batch ends.
 void Fatal(Conversion *c)
 {
-    Report(c->reporter, kOpenFailed, "");
+    Report(c->reporter, kMessageOpenFailed, "");
     c->result = kConvertFatal;
+}
+
+// Returns: true when path names the run's signatures file, which the
+// program only reads: an output named like it must not replace it.
+bool IsSignaturesFile(const Conversion *c, const char *path)
+{
+    return c->table != nullptr && c->table->path[0] != 0 && SameFile(path, c->table->path);
 }
 
 // destination = source with its extension set. Returns: false (after a
 // message) when the result is longer than kPathCharacters characters.
 bool DerivePath(Conversion *c, char *destination, const char *source, const char *extension)
 {
-    if (strlen(source) >= size_t(kWorkPathCapacity) - 5) {
-        Problem(c, kPathTooLong, c->input);
-        return false;
+    bool fits = strlen(source) < size_t(kWorkPathCapacity) - 5;
+    if (fits) {
+        strcpy(destination, source);
+        SetExtension(destination, extension);
+        fits = CountCharacters(destination) <= size_t(kPathCharacters);
     }
-    strcpy(destination, source);
-    SetExtension(destination, extension);
-    if (CountCharacters(destination) > size_t(kPathCharacters)) {
+    if (!fits)
         Problem(c, kPathTooLong, c->input);
-        return false;
-    }
-    return true;
+    return fits;
 }
 
 // Flushes and closes a stream that was written. Returns: true when every
@@ -120,7 +125,7 @@ bool CloseWritten(Conversion *c, FILE *stream, bool writeOk, const char *nativeP
     if (fclose(stream) != 0)
         ok = false;
     if (!ok)
-        Problem(c, kWriteFailed, nativePath);
+        Problem(c, kMessageWriteFailed, nativePath);
     return ok;
 }
 
@@ -133,16 +138,31 @@ bool ReportCopy(Conversion *c, int copyResult, bool closed, const char *nativeOu
 {
     if (!closed)
         return false;                  // CloseWritten has said so
-    if (copyResult == kCopyWriteFailed) {
-        Problem(c, kWriteFailed, nativeOutput);
+    if (copyResult == kWriteFailed) {
+        Problem(c, kMessageWriteFailed, nativeOutput);
         return false;
     }
-    if (checks->data == kPartDamaged)
-        Problem(c, kDataDamaged, c->input);
-    if (checks->resource == kPartDamaged)
-        Problem(c, kResourcesDamaged, c->input);
-    if (copyResult == kCopyShortSource) {
-        Problem(c, kIncomplete, c->input);
+    if (checks->data == kDamaged)
+        Problem(c, kMessageDataDamaged, c->input);
+    if (checks->resource == kDamaged)
+        Problem(c, kMessageResourcesDamaged, c->input);
+    if (copyResult == kCut)
+        Problem(c, kMessageIncomplete, c->input);
+    return copyResult == kDone;
+}
+
+// Refuses an output path that would replace the input, one of its
+// intermediate files (unless it is the .bin), or the signatures file.
+// Returns: true when path may be created.
+bool MayCreate(Conversion *c, const char *path, bool intermediatesToo)
+{
+    if (SameFile(path, c->input) ||
+        (intermediatesToo && (SameFile(path, c->bqx) || SameFile(path, c->bix)))) {
+        Problem(c, kMessageWouldReplace, path);
+        return false;
+    }
+    if (IsSignaturesFile(c, path)) {
+        Problem(c, kMessageWouldReplaceSignatures, path);
         return false;
     }
     return true;
@@ -156,57 +176,51 @@ bool ReportCopy(Conversion *c, int copyResult, bool closed, const char *nativeOu
 bool ExtractFork(Conversion *c, const char *name, bool dataFork)
 {
     const BinHexHeader *header = &c->header;
-    uint64_t offset = dataFork ? DataForkOffset(header) : ResourceForkOffset(header);
-    uint32_t length = dataFork ? header->dataLength : header->resourceLength;
-    ForkChecks checks = {kPartPending, kPartPending};
-    int *check = dataFork ? &checks.data : &checks.resource;
-    char native[kPathCapacity + 2];
-    if (MakeSafeFileName(name, native, sizeof native) < 0) {
+    char safe[kPathCapacity + 2];
+    if (MakeSafeFileName(name, safe, sizeof safe) != kDone) {
         Problem(c, kPathTooLong, name);
         return false;
     }
-    if (SameFile(native, c->input) || SameFile(native, c->bqx) || SameFile(native, c->bix)) {
-        Problem(c, kWouldReplace, native);
+    if (!MayCreate(c, safe, true))
         return false;
-    }
-    if (IsSignaturesFile(native)) {
-        Problem(c, kWouldReplaceSignatures, native);
-        return false;
-    }
-    FILE *output = fopen(native, "w+b");
+    FILE *output = fopen(safe, "w+b");
     if (output == nullptr) {
-        Problem(c, kCannotCreate, native);
+        Problem(c, kMessageCannotCreate, safe);
         return false;
     }
+    ForkChecks checks = {kPending, kPending};
+    int *check = dataFork ? &checks.data : &checks.resource;
     uint16_t crc = 0;
-    int result = SeekTo(c->expanded, offset) == 0 ? CopyBytes(c->expanded, output, length, &crc)
-                                                   : kCopyShortSource;
-    if (result == kCopyDone) {
+    int result = SeekTo(c->expanded, dataFork ? DataForkOffset(header) : ResourceForkOffset(header));
+    if (result == kDone)
+        result = CopyBytes(c->expanded, output, dataFork ? header->dataLength : header->resourceLength, &crc);
+    if (result == kDone) {
         *check = CheckForkCrc(c->expanded, crc);
-        if (*check == kPartCut)
-            result = kCopyShortSource;
+        if (*check == kCut)
+            result = kCut;
     }
-    bool closed = CloseWritten(c, output, result != kCopyWriteFailed, native);
-    return ReportCopy(c, result, closed, native, &checks);
+    bool closed = CloseWritten(c, output, result != kWriteFailed, safe);
+    return ReportCopy(c, result, closed, safe, &checks);
 }
 
 // Modes 1 to 3. In mode 3 an empty fork, or a damaged one, does not keep
 // the other from being extracted; a fork that could not be written whole
 // does.
-void ExtractForks(Conversion *c, int mode)
+void ExtractForks(Conversion *c)
 {
     char name[kPathCapacity];
-    if (mode == kModeData || mode == kModeBoth) {
+    bool goOn = true;
+    if (c->mode == kModeData || c->mode == kModeBoth) {
         // An empty fork is a note, not a problem.
-        if (ReadForkHeader(&c->header, name, mode == kModeData ? kForkData : kForkPairData) < 0)
-            Report(c->reporter, kNoData, c->input);
-        else if (!ExtractFork(c, name, true))
-            return;
-        if (mode == kModeData)
-            return;
+        if (ReadForkHeader(c->table, &c->header, name, c->mode == kModeData ? kForkData : kForkPairData) != kDone)
+            Report(c->reporter, kMessageNoData, c->input);
+        else
+            goOn = ExtractFork(c, name, true);
     }
-    if (ReadForkHeader(&c->header, name, mode == kModeResource ? kForkResource : kForkPairResource) < 0)
-        Report(c->reporter, kNoResources, c->input);
+    if (!goOn || c->mode == kModeData)
+        return;
+    if (ReadForkHeader(c->table, &c->header, name, c->mode == kModeResource ? kForkResource : kForkPairResource) != kDone)
+        Report(c->reporter, kMessageNoResources, c->input);
     else
         ExtractFork(c, name, false);
 }
@@ -215,65 +229,54 @@ void ExtractForks(Conversion *c, int mode)
 void WriteMacBinaryFile(Conversion *c)
 {
     char bin[kWorkPathCapacity];
-    if (!DerivePath(c, bin, c->bix, "BIN"))
+    if (!DerivePath(c, bin, c->bix, "BIN") || !MayCreate(c, bin, false))
         return;
-    if (SameFile(bin, c->input)) {
-        Problem(c, kWouldReplace, bin);
-        return;
-    }
-    if (IsSignaturesFile(bin)) {
-        Problem(c, kWouldReplaceSignatures, bin);
-        return;
-    }
     FILE *output = fopen(bin, "w+b");
     if (output == nullptr) {
-        Problem(c, kCannotCreate, bin);
+        Problem(c, kMessageCannotCreate, bin);
         return;
     }
-    ForkChecks checks = {kPartPending, kPartPending};
-    int result = SeekTo(c->expanded, DataForkOffset(&c->header)) == 0
-                     ? WriteMacBinary(&c->header, c->expanded, output, &checks)
-                     : kCopyShortSource;
-    bool closed = CloseWritten(c, output, result != kCopyWriteFailed, bin);
+    ForkChecks checks = {kPending, kPending};
+    int result = SeekTo(c->expanded, DataForkOffset(&c->header));
+    if (result == kDone)
+        result = WriteMacBinary(&c->header, c->expanded, output, &checks);
+    bool closed = CloseWritten(c, output, result != kWriteFailed, bin);
     ReportCopy(c, result, closed, bin, &checks);
 }
 
 // Runs one stage from the file `from` (reopened for reading) into the new
-// file `to`. Returns: true when `to` was written whole; false after a
-// message.
+// file `to`.
+// Returns: true when `to` was written whole; false after a message.
 bool RunStage(Conversion *c, const char *from, const char *to, int (*stage)(FILE *, FILE *))
 {
     FILE *input = OpenForReading(from);
-    if (input == nullptr) {
-        Problem(c, kCannotOpen, from);
-        return false;
-    }
-    FILE *output = fopen(to, "w+b");
-    if (output == nullptr) {
+    FILE *output = input != nullptr ? fopen(to, "w+b") : nullptr;
+    bool written = false;
+    if (input == nullptr)
+        Problem(c, kMessageCannotOpen, from);
+    else if (output == nullptr)
+        Problem(c, kMessageCannotCreate, to);
+    else
+        written = CloseWritten(c, output, stage(input, output) == kDone, to);
+    if (input != nullptr)
         fclose(input);
-        Problem(c, kCannotCreate, to);
-        return false;
-    }
-    int result = stage(input, output);
-    fclose(input);
-    return CloseWritten(c, output, result >= 0, to);
+    return written;
 }
 
-// Everything but the conversion itself: the paths derived and checked, the
-// input read and its header checked, the .bqx file created. Nothing is
-// created before the header has passed.
-// Returns: the .bqx file, open (*input too, at its start); or null with
-// c->result set (*input closed).
-FILE *StartConversion(Conversion *c, int mode, FILE **input)
+// The checks before anything is created: the paths derived and not too
+// long, no output over the input or the signatures file, the input read
+// and its header checked against its CRC. Leaves the input open in
+// c->source, at its start.
+// Returns: true when the conversion may go on; false after a message.
+bool CheckInput(Conversion *c)
 {
-    *input = nullptr;
     const char *path = c->input;
     if (CountCharacters(path) > size_t(kPathCharacters) || strlen(path) >= size_t(kPathCapacity)) {
         Problem(c, kPathTooLong, path);
-        return nullptr;
+        return false;
     }
     if (!DerivePath(c, c->bqx, path, "BQX") || !DerivePath(c, c->bix, c->bqx, "BIX"))
-        return nullptr;
+        return false;
     // An input named like one of its own derived files would be emptied
     // when that file is created: refuse it before anything is written.
     const char *clash = nullptr;
@@ -281,62 +284,77 @@ FILE *StartConversion(Conversion *c, int mode, FILE **input)
         clash = c->bqx;
     else if (HasExtension(path, "bix") || SameFile(c->bix, path))
         clash = c->bix;
-    else if (mode == kModeMacBinary && HasExtension(path, "bin"))
+    else if (c->mode == kModeMacBinary && HasExtension(path, "bin"))
         clash = path;
     if (clash != nullptr) {
-        Problem(c, kWouldReplace, clash);
-        return nullptr;
+        Problem(c, kMessageWouldReplace, clash);
+        return false;
     }
-    if (IsSignaturesFile(c->bqx) || IsSignaturesFile(c->bix)) {
-        Problem(c, kWouldReplaceSignatures, IsSignaturesFile(c->bqx) ? c->bqx : c->bix);
-        return nullptr;
+    if (IsSignaturesFile(c, c->bqx) || IsSignaturesFile(c, c->bix)) {
+        Problem(c, kMessageWouldReplaceSignatures, IsSignaturesFile(c, c->bqx) ? c->bqx : c->bix);
+        return false;
     }
-
     // Fatal: the rest of the selection is not converted either.
-    *input = OpenForReading(path);
-    if (*input == nullptr) {
+    c->source = OpenForReading(path);
+    if (c->source == nullptr) {
         Fatal(c);
-        return nullptr;
+        return false;
     }
-    FILE *bqx = nullptr;
-    if (ReadCheckedHeader(*input, &c->header) < 0)
-        Problem(c, kNotBinHex, path);
-    else if (fseek(*input, 0, SEEK_SET) != 0 || (bqx = fopen(c->bqx, "w+b")) == nullptr)
+    if (ReadCheckedHeader(c->source, &c->header) != kDone) {
+        Problem(c, kMessageNotBinHex, path);
+        return false;
+    }
+    if (fseek(c->source, 0, SEEK_SET) != 0) {
         Fatal(c);
+        return false;
+    }
+    return true;
+}
+
+// The text stage from the input into the .bqx file, which must be created
+// (fatal when it can't be), then the run-length stage into the .bix file,
+// reopened.
+// Returns: true when the expanded stream is open in c->expanded.
+bool Expand(Conversion *c)
+{
+    FILE *bqx = fopen(c->bqx, "w+b");
     if (bqx == nullptr) {
-        fclose(*input);
-        *input = nullptr;
+        Fatal(c);
+        return false;
     }
-    return bqx;
+    int decoded = DecodeTextStage(c->source, bqx);
+    fclose(c->source);
+    c->source = nullptr;
+    if (!CloseWritten(c, bqx, decoded == kDone, c->bqx) || !RunStage(c, c->bqx, c->bix, ExpandRunLength))
+        return false;
+    c->expanded = OpenForReading(c->bix);
+    if (c->expanded == nullptr)
+        Problem(c, kMessageCannotOpen, c->bix);
+    return c->expanded != nullptr;
 }
 
 }  // namespace
 
-int ConvertFile(const char *path, int mode, const Reporter *reporter)
+int ConvertFile(const char *path, int mode, SignatureTable *table, const Reporter *reporter)
 {
     Conversion c;
     c.input = path;
+    c.mode = mode;
+    c.table = table;
     c.reporter = reporter;
     c.result = kConvertDone;
+    c.source = nullptr;
     c.expanded = nullptr;
-    FILE *input;
-    FILE *bqx = StartConversion(&c, mode, &input);
-    if (bqx == nullptr)
-        return c.result;
-    int decoded = DecodeTextStage(input, bqx);
-    fclose(input);
-    if (CloseWritten(&c, bqx, decoded >= 0, c.bqx) && RunStage(&c, c.bqx, c.bix, ExpandRunLength)) {
-        c.expanded = OpenForReading(c.bix);
-        if (c.expanded == nullptr) {
-            Problem(&c, kCannotOpen, c.bix);
-        } else {
-            if (mode >= kModeData && mode <= kModeBoth)
-                ExtractForks(&c, mode);
-            else if (mode == kModeMacBinary)
-                WriteMacBinaryFile(&c);
-            fclose(c.expanded);
-        }
+    if (CheckInput(&c) && Expand(&c)) {
+        if (mode >= kModeData && mode <= kModeBoth)
+            ExtractForks(&c);
+        else if (mode == kModeMacBinary)
+            WriteMacBinaryFile(&c);
     }
+    if (c.source != nullptr)
+        fclose(c.source);
+    if (c.expanded != nullptr)
+        fclose(c.expanded);
     return c.result;
 }
 
@@ -348,19 +366,17 @@ int TestFile(const char *path, const Reporter *reporter)
     c.result = kConvertDone;
     FILE *input = OpenForReading(path);
     StreamCheck check;
-    int read = input != nullptr ? CheckBinHexFile(input, &check) : -1;
+    int read = input != nullptr ? CheckBinHexFile(input, &check) : kNotFound;
     if (input != nullptr)
         fclose(input);
-    if (read < 0) {
+    if (read != kDone) {
         Fatal(&c);
-        return c.result;
+    } else if (check.headerPart != kDone) {
+        Problem(&c, kMessageNotBinHex, path);
+    } else {
+        const ForkChecks checks = {check.dataPart, check.resourcePart};
+        bool cut = check.dataPart == kCut || check.resourcePart == kCut;
+        ReportCopy(&c, cut ? kCut : kDone, true, path, &checks);
     }
-    if (check.headerPart != kPartIntact) {
-        Problem(&c, kNotBinHex, path);
-        return c.result;
-    }
-    const ForkChecks checks = {check.dataPart, check.resourcePart};
-    bool cut = check.dataPart == kPartCut || check.resourcePart == kPartCut;
-    ReportCopy(&c, cut ? kCopyShortSource : kCopyDone, true, path, &checks);
     return c.result;
 }

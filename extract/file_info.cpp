@@ -20,12 +20,12 @@ int FormatFileInfo(const char *path, char text[kInfoTextCapacity])
     ToNativeText(kNotCorrect, text, kInfoTextCapacity);
     FILE *file = OpenForReading(path);
     if (file == nullptr)
-        return -1;
+        return kNotFound;
     BinHexHeader header;
     int found = ReadCheckedHeader(file, &header);
     fclose(file);
-    if (found < 0)
-        return -1;
+    if (found != kDone)
+        return kNotFound;
 
     // Each part of the text in native text: the Macintosh name as fork
     // names have it, the type and creator bytes as Windows-1252.
@@ -39,5 +39,5 @@ int FormatFileInfo(const char *path, char text[kInfoTextCapacity])
     ToNativeText(kPanelFormat, format, sizeof format);
     snprintf(text, kInfoTextCapacity, format, name, nativeType, (unsigned long)header.dataLength,
              (unsigned long)header.resourceLength);
-    return 0;
+    return kDone;
 }

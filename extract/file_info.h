@@ -13,7 +13,7 @@ const int kInfoTextCapacity = 1536;
 // which reads no further than the identification search and the start of
 // the encoded text). The text is in the platform's text encoding
 // (ToNativeText).
-// Returns: 0 with the details, -1 with the message.
+// Returns: kDone with the details, kNotFound with the message.
 int FormatFileInfo(const char *path, char text[kInfoTextCapacity]);
 
 #endif

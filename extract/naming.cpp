@@ -4,32 +4,8 @@
 
 #include <cstring>
 
-#include "extract/signatures.h"
-#include "extract/text.h"
 
 namespace {
-
-inline bool IsComponentSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-// Position of the dot that starts the extension of native text s (a dot in
-// the last path component followed by at most three characters), or -1.
-long ExtensionDot(const char *s)
-{
-    size_t length = strlen(s);
-    long dot = -1;
-    for (size_t i = 0; i < length; i++) {
-        if (IsComponentSeparator(s[i]))
-            dot = -1;
-        else if (s[i] == '.')
-            dot = long(i);
-    }
-    if (dot >= 0 && CountCharacters(s + dot + 1) <= 3)
-        return dot;
-    return -1;
-}
 
 // The console's own names, reserved only as whole names (trailing dots and
 // blanks aside).
@@ -96,62 +72,15 @@ bool IsReservedDeviceName(const char *name)
 
 }  // namespace
 
-char *SetExtension(char *s, const char *extension)
-{
-    long dot = ExtensionDot(s);
-    if (dot >= 0)
-        s[dot + 1] = 0;
-    if (extension == nullptr)
-        return s;
-    if (dot < 0)
-        AppendChar(s, '.');
-    return AppendLowerCase(s, extension);
-}
-
-char *AppendChar(char *s, char c)
-{
-    size_t length = strlen(s);
-    s[length] = c;
-    s[length + 1] = 0;
-    return s;
-}
-
-char *AppendLowerCase(char *s, const char *text)
-{
-    char *end = s + strlen(s);
-    for (; *text != 0; text++)
-        *end++ = LowerAscii(*text);
-    *end = 0;
-    return s;
-}
-
-int StripLeadingBlanks(char *s)
-{
-    size_t blanks = strspn(s, " ");
-    if (blanks == 0)
-        return 0;
-    memmove(s, s + blanks, strlen(s + blanks) + 1);
-    return 1;
-}
-
-char *TranslateChars(char *destination, const char *source, const unsigned char *table)
-{
-    size_t i = 0;
-    for (; source[i] != 0; i++)
-        destination[i] = char(table[(unsigned char)source[i]]);
-    destination[i] = 0;
-    return destination;
-}
-
 int MacNameToNative(const char *mac, char *out, int capacity, int unicode)
 {
     if (!unicode) {
         if (strlen(mac) + 1 > size_t(capacity)) {
             out[0] = 0;
-            return -1;
+            return kNoRoom;
         }
         TranslateChars(out, mac, MacNameTable);
-        return 0;
+        return kDone;
     }
     int length = 0;
     for (const unsigned char *p = (const unsigned char *)mac; *p != 0; p++) {
@@ -169,13 +98,13 @@ int MacNameToNative(const char *mac, char *out, int capacity, int unicode)
         }
         if (length + n + 1 > capacity) {
             out[0] = 0;
-            return -1;
+            return kNoRoom;
         }
         memcpy(out + length, bytes, size_t(n));
         length += n;
     }
     out[length] = 0;
-    return 0;
+    return kDone;
 }
 
 int MakeSafeFileName(const char *name, char *out, int capacity)
@@ -187,7 +116,7 @@ int MakeSafeFileName(const char *name, char *out, int capacity)
     if (length + (prefix ? 1 : 0) + 1 > size_t(capacity)) {
         if (capacity > 0)
             out[0] = 0;
-        return -1;
+        return kNoRoom;
     }
     char *p = out;
     if (prefix)
@@ -197,15 +126,16 @@ int MakeSafeFileName(const char *name, char *out, int capacity)
         *p++ = (c < 0x20 || strchr(kRefused, c) != nullptr) ? '_' : char(c);
     }
     *p = 0;
-    return 0;
+    return kDone;
 }
 
-int ReadForkHeader(const BinHexHeader *header, char *name, int request)
+int ReadForkHeader(SignatureTable *table, const BinHexHeader *header, char *name, int request)
 {
-    LoadSignatureTableOnce();
+    if (table != nullptr)
+        LoadSignatureTableOnce(table);
     name[0] = 0;
     if (header == nullptr)
-        return -request;                  // no header: no fork either
+        return kNotFound;                 // no header: no fork either
     uint32_t tested = (request == kForkData || request == kForkPairData) ? header->dataLength
                                                                          : header->resourceLength;
     // A name longer than 127 bytes keeps its first 127; a zero byte inside
@@ -216,9 +146,9 @@ int ReadForkHeader(const BinHexHeader *header, char *name, int request)
     kept[n] = 0;
     MacNameToNative(kept, name, kPathCapacity, NativeTextIsUnicode());
     if (tested == 0)
-        return -request;
+        return kNotFound;
 
-    const SignatureEntry *row = FindSignature(header->typeCreator);
+    const SignatureEntry *row = FindSignature(table, header->typeCreator);
     // The row's extension (program text) in native text; null: no table.
     char nativeExtension[sizeof row->extension * 3];
     const char *extension = nullptr;
@@ -226,16 +156,16 @@ int ReadForkHeader(const BinHexHeader *header, char *name, int request)
         extension = nativeExtension;
     if (request == kForkData || request == kForkResource) {
         SetExtension(name, extension);
-        return header->nameLength;
+        return kDone;
     }
     // Both forks: the mark goes between the name and the PC extension, so
     // the data fork's file still opens with the right program and the two
     // names always differ: "Read Me.dat.txt" and "Read Me.res.txt".
     long dot = ExtensionDot(name);
-    if (dot >= 0)
+    if (dot != kNotFound)
         name[dot] = 0;
     strcat(name, request == kForkPairData ? ".dat" : ".res");
     if (extension != nullptr)
         AppendLowerCase(AppendChar(name, '.'), extension);
-    return header->nameLength;
+    return kDone;
 }

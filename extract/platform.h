@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "decode/result.h"
+
 // A path has at most kPathCharacters characters, whatever their script;
 // its buffers have room for that many in UTF-8, and the NUL.
 const int kPathCharacters = 255;
@@ -23,7 +25,7 @@ const int kPathCapacity = 1024;
 // Converts program text (Windows ANSI) into native text: UTF-8 on POSIX
 // systems and on Windows with the UTF-8 code page, unchanged on Windows
 // with an ANSI code page.
-// Returns: 0, or -1 when out could not hold it (out is then empty).
+// Returns: kDone, or kNoRoom when out could not hold it (out is then empty).
 int ToNativeText(const char *ansi, char *out, int capacity);
 
 // Returns: 1 when native text is UTF-8, so that a name may hold any
@@ -37,14 +39,14 @@ size_t CountCharacters(const char *native);
 // gets it through its wide-character interface, so that accents show
 // whatever the console's code page, and a file or a pipe gets it in UTF-8;
 // on POSIX systems the text, UTF-8 already, is written as it is.
-// Returns: 0, or -1 when it could not be written.
+// Returns: kDone, or kWriteFailed when it could not be written.
 int WriteText(const char *text, FILE *stream);
 
 // Returns: 1 when both paths name the same existing file, else 0.
 int SameFile(const char *a, const char *b);
 
 // Moves stream to an absolute position that may lie beyond 2 GiB.
-// Returns: 0, or -1 when the stream could not be positioned.
+// Returns: kDone, or kCut when the stream could not be positioned there.
 int SeekTo(FILE *stream, uint64_t position);
 
 // Opens an existing file for reading only ("rb"): the program never writes

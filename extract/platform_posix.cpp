@@ -24,7 +24,7 @@ size_t CountCharacters(const char *native)
 
 int WriteText(const char *text, FILE *stream)
 {
-    return fputs(text, stream) < 0 ? -1 : 0;
+    return fputs(text, stream) < 0 ? kWriteFailed : kDone;
 }
 
 int SameFile(const char *a, const char *b)
@@ -38,8 +38,8 @@ int SameFile(const char *a, const char *b)
 int SeekTo(FILE *stream, uint64_t position)
 {
     if (position > uint64_t(INT64_MAX))
-        return -1;
-    return fseeko(stream, off_t(position), SEEK_SET) == 0 ? 0 : -1;
+        return kCut;
+    return fseeko(stream, off_t(position), SEEK_SET) == 0 ? kDone : kCut;
 }
 
 FILE *OpenForReading(const char *path)

@@ -43,10 +43,10 @@ int ToNativeText(const char *ansi, char *out, int capacity)
     if (capacity <= 0 || length + 1 > size_t(capacity)) {
         if (capacity > 0)
             out[0] = 0;
-        return -1;
+        return kNoRoom;
     }
     memcpy(out, ansi, length + 1);
-    return 0;
+    return kDone;
 }
 
 int NativeTextIsUnicode()
@@ -75,20 +75,20 @@ int WriteText(const char *text, FILE *stream)
         wchar_t wide[kPieceBytes];
         int units = MultiByteToWideChar(CP_ACP, 0, text, length, wide, kPieceBytes);
         if (units == 0)
-            return -1;
+            return kWriteFailed;
         if (console) {
             DWORD written = 0;
             if (!WriteConsoleW(handle, wide, DWORD(units), &written, nullptr))
-                return -1;
+                return kWriteFailed;
         } else {
             char utf8[3 * kPieceBytes];
             int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, sizeof utf8, nullptr, nullptr);
             if (bytes == 0 || fwrite(utf8, 1, size_t(bytes), stream) != size_t(bytes))
-                return -1;
+                return kWriteFailed;
         }
         text += length;
     }
-    return 0;
+    return kDone;
 }
 
 // Compared by volume and file index, as POSIX compares device and inode:
@@ -115,8 +115,8 @@ int SameFile(const char *a, const char *b)
 int SeekTo(FILE *stream, uint64_t position)
 {
     if (position > uint64_t(INT64_MAX))
-        return -1;
-    return _fseeki64(stream, (__int64)position, SEEK_SET) == 0 ? 0 : -1;
+        return kCut;
+    return _fseeki64(stream, (__int64)position, SEEK_SET) == 0 ? kDone : kCut;
 }
 
 FILE *OpenForReading(const char *path)

@@ -2,20 +2,12 @@
 // text file of lines "EXT,TYPECREA,note".
 #include "extract/signatures.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "decode/binhex.h"
-#include "extract/naming.h"
-
-char SignaturesFilePath[kPathCapacity];
-SignatureEntry *SignatureTable = nullptr;
+#include "extract/text.h"
 
 namespace {
-
-// Whether LoadSignatureTable has been tried in this run: once per run, at
-// the first fork extraction, whatever its outcome.
-bool loadTried = false;
 
 // Copies at most limit characters of source (fewer when it is shorter)
 // into destination and terminates it.
@@ -57,10 +49,10 @@ inline bool RowInUse(const SignatureEntry *row)
 // One lookup pass over row 0 and the rows in use that follow it: the first
 // row whose typeCreator agrees with key in its first `length` characters
 // (the whole text when length is 0).
-const SignatureEntry *FindInPass(const char *key, size_t length)
+const SignatureEntry *FindInPass(const SignatureTable *table, const char *key, size_t length)
 {
     for (int i = 0; i < kSignatureRows; i++) {
-        const SignatureEntry *row = SignatureTable + i;
+        const SignatureEntry *row = table->rows + i;
         if (i != 0 && !RowInUse(row))
             break;
         bool same = length == 0 ? strcmp(row->typeCreator, key) == 0
@@ -73,24 +65,26 @@ const SignatureEntry *FindInPass(const char *key, size_t length)
 
 }  // namespace
 
-void LoadSignatureTable()
+int OpenSignatureTable(SignatureTable *table, const char *path)
 {
-    if (SignaturesFilePath[0] == 0)
-        return;
-    FILE *file = OpenForReading(SignaturesFilePath);
+    table->path[0] = 0;
+    table->loadTried = 0;
+    table->present = 0;
+    if (path == nullptr || strlen(path) >= sizeof table->path)
+        return path == nullptr ? kDone : kNoRoom;
+    strcpy(table->path, path);
+    return kDone;
+}
+
+void LoadSignatureTable(SignatureTable *table)
+{
+    FILE *file = table->path[0] != 0 ? OpenForReading(table->path) : nullptr;
     if (file == nullptr)
         return;
-    if (SignatureTable == nullptr) {
-        SignatureTable = static_cast<SignatureEntry *>(calloc(kSignatureRows, sizeof(SignatureEntry)));
-        if (SignatureTable == nullptr) {
-            fclose(file);
-            return;
-        }
-    } else {
-        memset(SignatureTable, 0, kSignatureRows * sizeof(SignatureEntry));
-    }
-    strcpy(SignatureTable[0].extension, "TXT");
-    strcpy(SignatureTable[0].typeCreator, "TEXT????");
+    table->present = 1;
+    memset(table->rows, 0, sizeof table->rows);
+    strcpy(table->rows[0].extension, "TXT");
+    strcpy(table->rows[0].typeCreator, "TEXT????");
 
     // A piece is at most 79 characters up to and including an LF: a longer
     // line gives several pieces, each taken as a line of its own.
@@ -106,37 +100,30 @@ void LoadSignatureTable()
         if (piece[0] == 0)
             continue;
         linesLeft--;
-        ParseSignatureLine(SignatureTable + row, piece);
+        ParseSignatureLine(table->rows + row, piece);
         row++;
     }
     fclose(file);
 }
 
-void LoadSignatureTableOnce()
+void LoadSignatureTableOnce(SignatureTable *table)
 {
-    if (loadTried)
+    if (table->loadTried)
         return;
-    loadTried = true;
-    LoadSignatureTable();
+    table->loadTried = 1;
+    LoadSignatureTable(table);
 }
 
-void ResetSignatureLoad()
+const SignatureEntry *FindSignature(const SignatureTable *table, const unsigned char typeCreator[8])
 {
-    free(SignatureTable);
-    SignatureTable = nullptr;
-    loadTried = false;
-}
-
-const SignatureEntry *FindSignature(const unsigned char typeCreator[8])
-{
-    if (SignatureTable == nullptr)
+    if (table == nullptr || !table->present)
         return nullptr;
     char key[9];
     CopyTypeCreator(key, typeCreator);    // a zero byte ends the key
-    const SignatureEntry *row = FindInPass(key, 0);
+    const SignatureEntry *row = FindInPass(table, key, 0);
     if (row == nullptr)
-        row = FindInPass(key, 4);
+        row = FindInPass(table, key, 4);
     if (row == nullptr)
-        row = FindInPass(key, 2);
-    return row != nullptr ? row : SignatureTable;
+        row = FindInPass(table, key, 2);
+    return row != nullptr ? row : table->rows;
 }

@@ -3,6 +3,7 @@
 #ifndef QUILLON_EXTRACT_SIGNATURES_H
 #define QUILLON_EXTRACT_SIGNATURES_H
 
+#include "decode/result.h"
 #include "extract/platform.h"
 
 const int kSignatureRows = 64;
@@ -15,30 +16,34 @@ struct SignatureEntry {
     char note[65];         // stored, never read by the program
 };
 
-// Path of the signatures file, empty when the run has none. Set once by the
-// front end at start-up, read by LoadSignatureTable.
-extern char SignaturesFilePath[kPathCapacity];
+// The signature table of one run, owned by the front end and handed to
+// each conversion: absent until a load opens the signatures file, then
+// kSignatureRows rows, row 0 always the default row TXT / TEXT????. It is
+// read at most once a run, at the first fork extraction.
+struct SignatureTable {
+    char path[kPathCapacity];              // the signatures file; "" when the run has none
+    int loadTried;                         // a load has been tried in this run
+    int present;                           // a load opened the file: rows is the table
+    SignatureEntry rows[kSignatureRows];
+};
 
-// The table: absent (null) until a load opens the signatures file, then
-// kSignatureRows rows that live until the program ends. Row 0 is always
-// the default row TXT / TEXT????.
-extern SignatureEntry *SignatureTable;
+// Starts the table of a run whose signatures file is path (null or "": the
+// run has none); nothing is read yet.
+// Returns: kDone, or kNoRoom when path does not fit (the run then has none).
+int OpenSignatureTable(SignatureTable *table, const char *path);
 
-// Fills SignatureTable from SignaturesFilePath; leaves it unchanged when the
-// path is empty or the file cannot be read.
-void LoadSignatureTable();
+// Fills table from its signatures file; leaves it unchanged when the path
+// is empty or the file cannot be read.
+void LoadSignatureTable(SignatureTable *table);
 
 // LoadSignatureTable at the first call of the run, whatever its outcome;
 // nothing at later calls (a failed load is not retried).
-void LoadSignatureTableOnce();
-
-// Frees the table and forgets that a load was tried, as at the start of a
-// new run (for tests and fuzzers that run several "runs" in one process).
-void ResetSignatureLoad();
+void LoadSignatureTableOnce(SignatureTable *table);
 
 // Three passes over the rows in use: whole key, first four characters,
 // first two characters; row 0 when none matches.
-// Returns: the chosen row, or null when there is no table.
-const SignatureEntry *FindSignature(const unsigned char typeCreator[8]);
+// Returns: the chosen row, or null when there is no table (table null, or
+// absent).
+const SignatureEntry *FindSignature(const SignatureTable *table, const unsigned char typeCreator[8]);
 
 #endif

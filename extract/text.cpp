@@ -1,6 +1,11 @@
-// Text encodings: Windows-1252 to UTF-8, UTF-8 characters, and the Unicode
-// characters of Mac Roman names that Windows-1252 lacks.
+// String helpers, and the text encodings: Windows-1252 to UTF-8, UTF-8
+// characters, and the Unicode characters of Mac Roman names that
+// Windows-1252 lacks.
 #include "extract/text.h"
+
+#include <cstring>
+
+#include "extract/platform.h"
 
 namespace {
 
@@ -12,6 +17,11 @@ const uint16_t kHighControls[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
 };
+
+inline bool IsComponentSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 
 }  // namespace
 
@@ -35,6 +45,64 @@ const uint16_t MacRomanUnicode[128] = {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,  // 0xF0
     0x0000, 0x02D8, 0x02D9, 0x0000, 0x0000, 0x0000, 0x02DB, 0x02C7,  // 0xF8
 };
+
+long ExtensionDot(const char *s)
+{
+    size_t length = strlen(s);
+    long dot = kNotFound;
+    for (size_t i = 0; i < length; i++) {
+        if (IsComponentSeparator(s[i]))
+            dot = kNotFound;
+        else if (s[i] == '.')
+            dot = long(i);
+    }
+    return dot != kNotFound && CountCharacters(s + dot + 1) <= 3 ? dot : kNotFound;
+}
+
+char *SetExtension(char *s, const char *extension)
+{
+    long dot = ExtensionDot(s);
+    if (dot != kNotFound)
+        s[dot + 1] = 0;
+    if (extension == nullptr)
+        return s;
+    if (dot == kNotFound)
+        AppendChar(s, '.');
+    return AppendLowerCase(s, extension);
+}
+
+char *AppendChar(char *s, char c)
+{
+    size_t length = strlen(s);
+    s[length] = c;
+    s[length + 1] = 0;
+    return s;
+}
+
+char *AppendLowerCase(char *s, const char *text)
+{
+    char *end = s + strlen(s);
+    for (; *text != 0; text++)
+        *end++ = LowerAscii(*text);
+    *end = 0;
+    return s;
+}
+
+int StripLeadingBlanks(char *s)
+{
+    size_t blanks = strspn(s, " ");
+    memmove(s, s + blanks, strlen(s + blanks) + 1);
+    return int(blanks);
+}
+
+char *TranslateChars(char *destination, const char *source, const unsigned char *table)
+{
+    size_t i = 0;
+    for (; source[i] != 0; i++)
+        destination[i] = char(table[(unsigned char)source[i]]);
+    destination[i] = 0;
+    return destination;
+}
 
 int EncodeUtf8(unsigned code, char out[3])
 {
@@ -62,15 +130,15 @@ int AnsiToUtf8(const char *ansi, char *out, int capacity)
         if (length + n + 1 > capacity) {
             if (capacity > 0)
                 out[0] = 0;
-            return -1;
+            return kNoRoom;
         }
         for (int i = 0; i < n; i++)
             out[length++] = bytes[i];
     }
     if (capacity <= 0)
-        return -1;
+        return kNoRoom;
     out[length] = 0;
-    return 0;
+    return kDone;
 }
 
 size_t CountUtf8Characters(const char *text)

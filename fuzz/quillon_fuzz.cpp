@@ -53,7 +53,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     snprintf(folder, sizeof folder, "/dev/shm/quillon-fuzz-%d", int(getpid()));
     if (mkdir(folder, 0700) != 0 || chdir(folder) != 0 || mkdir("work", 0700) != 0 || chdir("work") != 0)
         abort();
-    strcpy(SignaturesFilePath, "q.sig");
     return 0;
 }
 
@@ -71,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else {
         Write("in.hqx", file, fileSize);
     }
-    ResetSignatureLoad();
     if (data[0] % 5 == 0) {
         static char text[kInfoTextCapacity];
         FormatFileInfo("in.hqx", text);
@@ -79,7 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
     } else {
         const Reporter reporter = {[](void *, const char *) {}, nullptr};
-        ConvertFile("in.hqx", data[0] % 5, &reporter);
+        static SignatureTable table;   // a run's: read once, at the first extraction
+        OpenSignatureTable(&table, "q.sig");
+        ConvertFile("in.hqx", data[0] % 5, &table, &reporter);
     }
     if (Entries(".", true) < 2 || Entries("..", false) != 1)   // "work" alone beside it
         abort();

@@ -14,7 +14,7 @@ static std::string Stage(int (*stage)(FILE *, FILE *), const std::string &input)
     const std::string folder = Scratch("stage");
     Write(folder + "/in", input);
     FILE *in = fopen((folder + "/in").c_str(), "rb"), *out = fopen((folder + "/out").c_str(), "wb");
-    EXPECT_EQ(stage(in, out), 1);
+    EXPECT_EQ(stage(in, out), kDone);
     fclose(in);
     fclose(out);
     return Read(folder + "/out");

@@ -9,12 +9,15 @@
 #include "extract/signatures.h"
 #include "support.h"
 
+// The table of the tests' runs (a global: past its end lie the sanitizers'
+// red zones).
+static SignatureTable table;
+
 // Makes text the signatures file of a new run.
 static void UseSignatures(const std::string &text)
 {
-    ResetSignatureLoad();
-    strcpy(SignaturesFilePath, (Scratch("signatures") + "/test.sig").c_str());
-    Write(SignaturesFilePath, text);
+    OpenSignatureTable(&table, (Scratch("signatures") + "/test.sig").c_str());
+    Write(table.path, text);
 }
 
 TEST(Signatures, ReadsLinesIntoRowsAfterTheDefaultRow)
@@ -35,10 +38,10 @@ TEST(Signatures, ReadsLinesIntoRowsAfterTheDefaultRow)
     };
     UseSignatures("");
     for (const auto &row : rows) {     // each load on the table of the one before
-        Write(SignaturesFilePath, row[1]);
-        LoadSignatureTable();
+        Write(table.path, row[1]);
+        LoadSignatureTable(&table);
         std::string got;
-        for (const SignatureEntry *e = SignatureTable + 1; got.size() < row[2].size(); e++)
+        for (const SignatureEntry *e = table.rows + 1; got.size() < row[2].size(); e++)
             got += std::string(got.empty() ? "" : " / ") + e->extension + "|" + e->typeCreator + "|" + e->note;
         EXPECT_EQ(got, row[2]) << row[0];
     }
@@ -46,13 +49,13 @@ TEST(Signatures, ReadsLinesIntoRowsAfterTheDefaultRow)
 
 static std::string Lookup(const std::string &key)
 {
-    return FindSignature((const unsigned char *)key.c_str())->extension;
+    return FindSignature(&table, (const unsigned char *)key.c_str())->extension;
 }
 
 TEST(Signatures, LooksUpInThreePassesOverSixtyThreeLines)
 {
     UseSignatures("HTM,TEXTStMl\r\nTIF,TIFF????\r\nJPG,JPEGJVWR\r\nJPEG,JPEGogle\r\n   \r\nZ,ZZZZZZZZ\r\n");
-    LoadSignatureTable();
+    LoadSignatureTable(&table);
     const char *rows[][2] = {
         {"TEXTStMl", "HTM"}, {"TEXTR*ch", "TXT"},   // the whole key; four characters: row 0 first
         {"TIFFJVWR", "TIF"}, {"TIFXabcd", "TIF"},   // four characters; two
@@ -66,10 +69,9 @@ TEST(Signatures, LooksUpInThreePassesOverSixtyThreeLines)
     for (int i = 1; i <= 70; i++)
         file += "E" + std::to_string(i) + ",TY" + std::to_string(i + 10) + "CREA\r\n" + (i % 10 ? "" : "\r\n# x\r\n");
     UseSignatures(file);
-    LoadSignatureTable();
+    LoadSignatureTable(&table);
     EXPECT_EQ(Lookup("TY73CREA"), "E63");
     EXPECT_EQ(Lookup("TY74CREA"), "E1");   // not read: TY, in pass 3, finds row 1
-    ResetSignatureLoad();                   // the heap's own checks see a row written past the table
 }
 
 TEST(Naming, SetExtensionReplacesAtMostThreeCharactersOfTheLastComponent)
@@ -98,12 +100,12 @@ TEST(Naming, SafeNamesStayInTheFolderAndNameNoDevice)
     };
     for (const auto &row : rows) {
         char safe[32];
-        EXPECT_EQ(MakeSafeFileName(row[0], safe, sizeof safe), 0) << row[0];
+        EXPECT_EQ(MakeSafeFileName(row[0], safe, sizeof safe), kDone) << row[0];
         EXPECT_STREQ(safe, row[1]);
     }
 }
 
-// The name ReadForkHeader makes for a request, or its negative result.
+// The name ReadForkHeader makes for a request, or "(empty)".
 static std::string NameFor(const std::string &mac, const char *typeCreator, int request, const char *forks = "dr")
 {
     const std::string stream = Stream({mac, std::string(typeCreator, 4), typeCreator + 4,
@@ -111,9 +113,7 @@ static std::string NameFor(const std::string &mac, const char *typeCreator, int 
     BinHexHeader header;
     ParseBinHexHeader((const unsigned char *)stream.data(), stream.size(), &header);
     char name[kPathCapacity];
-    int n = ReadForkHeader(&header, name, request);
-    EXPECT_TRUE(n < 0 || n == int(mac.size()));
-    return n < 0 ? std::to_string(n) : name;
+    return ReadForkHeader(&table, &header, name, request) == kDone ? name : "(empty)";
 }
 
 TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
@@ -131,10 +131,11 @@ TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
     EXPECT_EQ(NameFor("Report.doc", "WDBNMSWD", kForkPairResource), "Report.res.doc");
     EXPECT_EQ(NameFor("photo.jpeg", "JPEGJVWR", kForkPairResource), "photo.jpeg.res.jpg");
     EXPECT_EQ(NameFor(".ab", "TEXTttxt", kForkPairData), ".dat.txt");   // all of it an extension
-    EXPECT_EQ(NameFor("x", "TEXTttxt", kForkData, "r") + NameFor("x", "TEXTttxt", kForkPairData, "r"), "-1-3");
-    EXPECT_EQ(NameFor("x", "TEXTttxt", kForkResource, "d") + NameFor("x", "TEXTttxt", kForkPairResource, "d"), "-2-4");
+    EXPECT_EQ(NameFor("x", "TEXTttxt", kForkData, "r") + NameFor("x", "TEXTttxt", kForkPairData, "r"), "(empty)(empty)");
+    EXPECT_EQ(NameFor("x", "TEXTttxt", kForkResource, "d") + NameFor("x", "TEXTttxt", kForkPairResource, "d"),
+              "(empty)(empty)");
     char name[kPathCapacity];
-    EXPECT_EQ(ReadForkHeader(nullptr, name, kForkPairResource), -4);   // no header, no fork
+    EXPECT_EQ(ReadForkHeader(&table, nullptr, name, kForkPairResource), kNotFound);   // no header, no fork
     // Every Mac Roman character the name table turns into '_', in code
     // order, where names are Unicode and where they are Windows-1252; then
     // the Apple logo, and characters that keep the table's mapping.
@@ -142,15 +143,14 @@ TEST(Naming, ForkNamesComeFromTheMacNameAndTheTable)
                             "\xD3\xD7\xDC\xDD\xDE\xDF\xE0\xE1\xE2\xE3\xE4\xF9\xFA\xFE\xFF" "\xF0" "\x8E\xAA\xD0\\";
     const std::string names[] = {"†•≠∞≤≥∂∑∏π∫Ω√≈∆…\u00A0Œœ“”◊‹›ﬁﬂ‡·‚„‰˘˙˛ˇ" "_" "é™-_", std::string(36, '_') + "\xE9\x99-_"};
     for (int unicode : {1, 0}) {
-        EXPECT_EQ(MacNameToNative(mac, name, sizeof name, unicode), 0);
+        EXPECT_EQ(MacNameToNative(mac, name, sizeof name, unicode), kDone);
         EXPECT_EQ(name, names[1 - unicode]) << unicode;
     }
     // The table is read once a run: a later change of the file is not seen.
-    Write(SignaturesFilePath, "ZZZ,TEXTttxt\r\n");
+    Write(table.path, "ZZZ,TEXTttxt\r\n");
     EXPECT_EQ(NameFor("Read Me", "TEXTttxt", kForkData), "Read Me.txt");
     // A signatures file that is a folder gives no table: no extension.
-    ResetSignatureLoad();
-    strcpy(SignaturesFilePath, Scratch("a folder").c_str());
+    OpenSignatureTable(&table, Scratch("a folder").c_str());
     EXPECT_EQ(NameFor("Report.doc", "WDBNMSWD", kForkData), "Report.");
 }
 
@@ -189,7 +189,7 @@ TEST(Panel, ShowsTheHeaderOrSaysTheFileIsNotBinHex)
     for (const auto &row : rows) {
         Write(path, row[1]);
         char text[kInfoTextCapacity];
-        EXPECT_EQ(FormatFileInfo(path.c_str(), text), row[2] == bad ? -1 : 0) << row[0];
+        EXPECT_EQ(FormatFileInfo(path.c_str(), text), row[2] == bad ? kNotFound : kDone) << row[0];
         EXPECT_EQ(text, row[2]) << row[0];
     }
 }
