@@ -203,7 +203,7 @@ push @out, '';
 # Where the time of -m 4 goes beyond the limit, from the same run.
 if (grep { $_->[0] ne 'met' && $_->[1] =~ /^mode 4/ } @verdicts) {
     push @out, '## Mode 4 and the copy limit', '';
-    push @out, 'The limit only writes; Quillon also reads its two intermediate files back (the design runs the stages file to file) and decodes. Medians from this run:', '';
+    push @out, 'The limit only writes; Quillon also reads its two intermediate files back (it runs its stages file to file) and decodes. Medians from this run:', '';
     push @out, '| File | -m 4 | limit | limit + reading back | left for decoding within 1.5× | decoding (user time of the stages alone: text + run-length + copy) |';
     push @out, '|---|---:|---:|---:|---:|---:|';
     for my $base (@top) {
