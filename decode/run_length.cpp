@@ -127,15 +127,16 @@ void ExpandRuns(RunLengthState *state, const unsigned char *bytes, size_t length
     state->previous = previous;
 }
 
+// The stage's work as RunFileStage takes it.
+static void ExpandRunsBlock(void *state, const unsigned char *bytes, size_t length, BlockWriter *out)
+{
+    ExpandRuns(static_cast<RunLengthState *>(state), bytes, length, out);
+}
+
 int ExpandRunLength(FILE *input, FILE *output)
 {
-    // A marker at the very end, without its count, writes nothing.
+    // A marker at the very end, without its count, writes nothing: no end.
     RunLengthState state;
     StartRunLength(&state);
-    return RunFileStage(
-        input, output,
-        [](void *state, const unsigned char *bytes, size_t length, BlockWriter *out) {
-            ExpandRuns(static_cast<RunLengthState *>(state), bytes, length, out);
-        },
-        nullptr, &state);
+    return RunFileStage(input, output, ExpandRunsBlock, nullptr, &state);
 }

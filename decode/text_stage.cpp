@@ -257,17 +257,22 @@ void FinishTextDecoder(TextDecoder *decoder, BlockWriter *out)
     decoder->bits = 0;
 }
 
+// The decoder's work as RunFileStage takes it.
+static void DecodeTextBlock(void *decoder, const unsigned char *text, size_t length, BlockWriter *out)
+{
+    DecodeText(static_cast<TextDecoder *>(decoder), text, length, out);
+}
+
+static void FinishTextBlock(void *decoder, BlockWriter *out)
+{
+    FinishTextDecoder(static_cast<TextDecoder *>(decoder), out);
+}
+
 int DecodeTextStage(FILE *input, FILE *output)
 {
     char firstLine[kTextLineCapacity + 2];
     FindEncodedText(input, firstLine);
     TextDecoder decoder;
     StartTextDecoder(&decoder);
-    return RunFileStage(
-        input, output,
-        [](void *state, const unsigned char *text, size_t length, BlockWriter *out) {
-            DecodeText(static_cast<TextDecoder *>(state), text, length, out);
-        },
-        [](void *state, BlockWriter *out) { FinishTextDecoder(static_cast<TextDecoder *>(state), out); },
-        &decoder);
+    return RunFileStage(input, output, DecodeTextBlock, FinishTextBlock, &decoder);
 }
