@@ -22,8 +22,10 @@ static SignatureChooser *ChooserOf(HWND dialog)
     return reinterpret_cast<SignatureChooser *>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-// Makes folder (kPathCapacity bytes) the current directory, or with
-// program set the program's own folder, with a closing backslash.
+// Makes folder (kPathCapacity bytes) the current directory followed by one
+// backslash, whatever its last character (at a drive's root the stored path
+// then holds two, which Windows reads as one), or with program set the
+// program's own folder with its closing backslash.
 // Returns: 0, or -1 when it doesn't fit.
 static int GetFolder(char *folder, bool program)
 {
@@ -36,7 +38,7 @@ static int GetFolder(char *folder, bool program)
     DWORD length = GetCurrentDirectoryA(kPathCapacity, folder);
     if (length == 0 || length >= DWORD(kPathCapacity))
         return -1;
-    return folder[length - 1] == '\\' ? 0 : AppendText(folder, "\\", kPathCapacity);
+    return AppendText(folder, "\\", kPathCapacity);
 }
 
 // Lists the "*.sig" entries of folder (directories so named included) and
