@@ -129,19 +129,14 @@ bool CloseWritten(Conversion *c, FILE *stream, bool writeOk, const char *nativeP
     return ok;
 }
 
-// Reports what a copy into the output nativeOutput and the CRC checks of
-// its forks found, once the output is closed: a failed write, a damaged
-// fork, a stream cut short, in that order.
+// Reports what a copy and the CRC checks of its forks found, once its
+// output is closed: a damaged fork, a stream cut short, in that order. (A
+// failed write leaves the output not closed: CloseWritten has said so.)
 // Returns: true when the output is complete (its forks may be damaged).
-bool ReportCopy(Conversion *c, int copyResult, bool closed, const char *nativeOutput,
-                const ForkChecks *checks)
+bool ReportCopy(Conversion *c, int copyResult, bool closed, const ForkChecks *checks)
 {
     if (!closed)
-        return false;                  // CloseWritten has said so
-    if (copyResult == kWriteFailed) {
-        Problem(c, kMessageWriteFailed, nativeOutput);
         return false;
-    }
     if (checks->data == kDamaged)
         Problem(c, kMessageDataDamaged, c->input);
     if (checks->resource == kDamaged)
@@ -200,7 +195,7 @@ bool ExtractFork(Conversion *c, const char *name, bool dataFork)
             result = kCut;
     }
     bool closed = CloseWritten(c, output, result != kWriteFailed, safe);
-    return ReportCopy(c, result, closed, safe, &checks);
+    return ReportCopy(c, result, closed, &checks);
 }
 
 // Modes 1 to 3. In mode 3 an empty fork, or a damaged one, does not keep
@@ -241,7 +236,7 @@ void WriteMacBinaryFile(Conversion *c)
     if (result == kDone)
         result = WriteMacBinary(&c->header, c->expanded, output, &checks);
     bool closed = CloseWritten(c, output, result != kWriteFailed, bin);
-    ReportCopy(c, result, closed, bin, &checks);
+    ReportCopy(c, result, closed, &checks);
 }
 
 // Runs one stage from the file `from` (reopened for reading) into the new
@@ -376,7 +371,7 @@ int TestFile(const char *path, const Reporter *reporter)
     } else {
         const ForkChecks checks = {check.dataPart, check.resourcePart};
         bool cut = check.dataPart == kCut || check.resourcePart == kCut;
-        ReportCopy(&c, cut ? kCut : kDone, true, path, &checks);
+        ReportCopy(&c, cut ? kCut : kDone, true, &checks);
     }
     return c.result;
 }

@@ -65,15 +65,13 @@ const SignatureEntry *FindInPass(const SignatureTable *table, const char *key, s
 
 }  // namespace
 
-int OpenSignatureTable(SignatureTable *table, const char *path)
+void OpenSignatureTable(SignatureTable *table, const char *path)
 {
     table->path[0] = 0;
     table->loadTried = 0;
     table->present = 0;
-    if (path == nullptr || strlen(path) >= sizeof table->path)
-        return path == nullptr ? kDone : kNoRoom;
-    strcpy(table->path, path);
-    return kDone;
+    if (path != nullptr && strlen(path) < sizeof table->path)
+        strcpy(table->path, path);
 }
 
 void LoadSignatureTable(SignatureTable *table)

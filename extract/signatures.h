@@ -28,9 +28,9 @@ struct SignatureTable {
 };
 
 // Starts the table of a run whose signatures file is path (null or "": the
-// run has none); nothing is read yet.
-// Returns: kDone, or kNoRoom when path does not fit (the run then has none).
-int OpenSignatureTable(SignatureTable *table, const char *path);
+// run has none; the caller keeps it within kPathCapacity bytes); nothing is
+// read yet.
+void OpenSignatureTable(SignatureTable *table, const char *path);
 
 // Fills table from its signatures file; leaves it unchanged when the path
 // is empty or the file cannot be read.

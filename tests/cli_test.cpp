@@ -82,7 +82,7 @@ static std::vector<Row> Rows()
     return {
         {.label = "the version", .args = {"--version"}, .out = "Quillon 1.1\n"},
         {.label = "the usage", .args = {"-h"}, .out = Starts("usage: quillon-cli [-m MODE] [-s SIGNATURES] FILE...\n")},
-        {.label = "no file", .args = {}, .status = 2, .err = Starts("quillon-cli: no file given\nusage: quillon-cli")},
+        {.label = "no file", .args = {"-m", "1"}, .status = 2, .err = Starts("quillon-cli: no file given\nusage: quillon-cli")},
         {.label = "mode 5", .args = {"-m", "5", in}, .status = 2, .err = Starts("quillon-cli: MODE is 1, 2, 3 or 4\n")},
         {.label = "-m alone", .args = {"-m"}, .status = 2, .err = Starts("quillon-cli: an option needs a value\n")},
         {.label = "a file after --, named like an option", .args = {"--", "-m"}, .status = 1, .err = openFailed},
