@@ -245,16 +245,17 @@ void WriteMacBinaryFile(Conversion *c)
 bool RunStage(Conversion *c, const char *from, const char *to, int (*stage)(FILE *, FILE *))
 {
     FILE *input = OpenForReading(from);
-    FILE *output = input != nullptr ? fopen(to, "w+b") : nullptr;
-    bool written = false;
-    if (input == nullptr)
+    if (input == nullptr) {
         Problem(c, kMessageCannotOpen, from);
-    else if (output == nullptr)
+        return false;
+    }
+    FILE *output = fopen(to, "w+b");
+    bool written = false;
+    if (output == nullptr)
         Problem(c, kMessageCannotCreate, to);
     else
         written = CloseWritten(c, output, stage(input, output) == kDone, to);
-    if (input != nullptr)
-        fclose(input);
+    fclose(input);
     return written;
 }
 
