@@ -182,13 +182,14 @@ void StartTextDecoder(TextDecoder *decoder)
 
 void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, BlockWriter *out)
 {
-    const TextTables &table = Tables();
+    const uint16_t *pairValue = Tables().pairValue;
+    const unsigned char *charClass = Tables().charClass;
     // Six bits per significant character; every fourth one completes 24 bits.
     unsigned long bits = decoder->bits;
     int filled = decoder->filled;
     const unsigned char *p = text;
     const unsigned char *end = text + length;
-    while (p != end && !out->failed) {
+    while (p != end) {
         if (filled == 0) {
             // Between groups: whole groups of four significant characters
             // in a row, the usual text, go three bytes at a time; a skipped
@@ -196,7 +197,8 @@ void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, 
             size_t groups = size_t(end - p) / 4;
             size_t room = (kStageBufferSize - out->length) / 3;
             if (room == 0) {
-                FlushBlockWriter(out);     // a failure ends the loop
+                if (FlushBlockWriter(out) != kDone)
+                    break;
                 continue;
             }
             if (groups > room)
@@ -204,8 +206,8 @@ void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, 
             unsigned char *o = out->bytes + out->length;
             const unsigned char *stop = p + groups * 4;
             while (p != stop) {
-                unsigned high = table.pairValue[p[0] | (p[1] << 8)];
-                unsigned low = table.pairValue[p[2] | (p[3] << 8)];
+                unsigned high = pairValue[p[0] | (p[1] << 8)];
+                unsigned low = pairValue[p[2] | (p[3] << 8)];
                 if ((high | low) & kSkippedPair)
                     break;
                 unsigned v = (high << 12) | low;
@@ -220,13 +222,13 @@ void DecodeText(TextDecoder *decoder, const unsigned char *text, size_t length, 
                 break;
         }
         // One character at a time.
-        unsigned value = table.charClass[*p++];
+        unsigned value = charClass[*p++];
         if (value & kSkippedClass)
             continue;
         bits = (bits << 6) | value;
         if (++filled == 4) {
-            if (out->length + 3 > kStageBufferSize)
-                FlushBlockWriter(out);     // a failure ends the loop
+            if (out->length + 3 > kStageBufferSize && FlushBlockWriter(out) != kDone)
+                break;
             unsigned char *o = out->bytes + out->length;
             o[0] = (unsigned char)(bits >> 16);
             o[1] = (unsigned char)(bits >> 8);
