@@ -244,17 +244,19 @@ static void OnConvert(HWND window)
     int selected[kBatchLimit];
     LRESULT count = SendMessageA(GetDlgItem(window, IDC_FILE_LIST), LB_GETSELITEMS,
                                  kBatchLimit, reinterpret_cast<LPARAM>(selected));
+    Batch batch;
+    StartBatch(&batch, state->signatures, &MessageDialogReporter);
     for (int i = 0; i < count; ++i) {
         char path[kPathCapacity];
         if (GetEntryPath(window, selected[i], path) == 0) {
             // Entries may come from several folders (a command line, a
             // drop): each file's forks go beside it.
             MoveToFolderOf(path);
-            // A file that can't be read ends the program, after its message.
-            if (ConvertFile(path, mode, state->signatures, &MessageDialogReporter) == kConvertFatal)
-                exit(1);
+            if (ConvertFile(path, mode, &batch) == kConvertStop)
+                break;
         }
     }
+    EndBatch(&batch);
     SetCursor(previous);
 }
 

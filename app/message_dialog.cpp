@@ -55,4 +55,4 @@ static void ShowDriverMessage(void *, const char *text)
     ShowMessage(MainWindowHandle, text, AppTitle);
 }
 
-const Reporter MessageDialogReporter = {ShowDriverMessage, nullptr};
+const Reporter MessageDialogReporter = {ShowDriverMessage, nullptr, nullptr};

@@ -1,11 +1,13 @@
 // quillon-cli: the console front end. Runs the same conversion driver and
 // information text as the Windows program; its message dialogs become lines
-// on standard error. Every text goes out through WriteText: UTF-8, or on a
-// Windows console its wide-character interface.
+// on standard error, and the files of a read-only folder go to the current
+// directory. Every text goes out through WriteText: UTF-8, or on a Windows
+// console its wide-character interface.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "extract/batch.h"
 #include "extract/convert.h"
 #include "extract/file_info.h"
 #include "extract/platform.h"
@@ -22,10 +24,21 @@ void PrintMessage(void *, const char *text)
     fflush(stderr);
 }
 
+// The files of an input whose folder can't take them go to the current
+// directory, where the fork files go too.
+int CurrentFolder(void *, char *folder)
+{
+    folder[0] = 0;
+    return kDone;
+}
+
+const Reporter kReporter = {PrintMessage, CurrentFolder, nullptr};
+
 // Exit statuses: every file converted (or shown, or tested) with intact
-// forks, messages about an empty fork aside; a file that could not be read
-// ended the run; a usage error; the run went on, but a file was refused,
-// damaged, cut, or an output could not be written.
+// forks, messages about an empty fork aside; the run stopped (no memory);
+// a usage error; the run went on, but a file could not be read, was
+// refused, damaged, cut, an output could not be written, or a folder held
+// nothing to convert.
 const int kExitOk = 0;
 const int kExitFailed = 1;
 const int kExitUsage = 2;
@@ -36,9 +49,11 @@ const char kUsage[] =
     "       quillon-cli -i FILE...\n"
     "       quillon-cli -t FILE...\n"
     "\n"
-    "Converts BinHex 4.0 files (.hqx), one after the other.\n"
+    "Converts BinHex 4.0 files (.hqx) and MacBinary files (.bin), one after\n"
+    "the other; a FOLDER stands for its .hqx and MacBinary files and those of\n"
+    "its subfolders.\n"
     "  -m MODE        1 data fork (default), 2 resource fork, 3 both forks,\n"
-    "                 4 MacBinary file (.bin beside the input)\n"
+    "                 4 MacBinary file (.bin beside a BinHex input)\n"
     "  -s SIGNATURES  signatures file (.sig) giving the PC extensions\n"
     "  -i             print each file's Macintosh name, type/creator and\n"
     "                 fork lengths instead of converting\n"
@@ -46,10 +61,11 @@ const char kUsage[] =
     "                 CRCs, write nothing; \"FILE : intact\" or the problem\n"
     "  -h             this help;  --version  the program's version\n"
     "Fork files are created in the current directory; the .bqx and .bix\n"
-    "intermediate files and the .bin file beside each input.\n"
-    "Exit status: 0 all went well, 1 a file could not be read (the run\n"
-    "stopped there), 2 usage, 3 a file was refused, damaged or cut, or an\n"
-    "output could not be written.\n";
+    "intermediate files and the .bin file beside each input, or in the\n"
+    "current directory when the input's folder is read-only.\n"
+    "Exit status: 0 all went well, 1 the run stopped (no memory), 2 usage,\n"
+    "3 a file could not be read, was refused, damaged or cut, an output\n"
+    "could not be written, or a folder held no file to convert.\n";
 
 // What the run does with each file.
 const int kActionConvert = 0;
@@ -62,6 +78,13 @@ struct Options {
     int action;
     int firstFile;
 };
+
+// Returns: the worse of two statuses: a stopped run, then a reported
+// problem.
+int Worse(int a, int b)
+{
+    return a == kExitFailed || b == kExitFailed ? kExitFailed : a > b ? a : b;
+}
 
 int UsageError(const char *problem)
 {
@@ -121,12 +144,50 @@ int ParseOptions(int argc, char **argv, Options *options)
     return kParsed;
 }
 
-int PrintFileInfo(int count, char **files)
+// Adds to list the files that one argument stands for: a folder its files
+// to convert, a wildcard (where the program expands them) what it matches,
+// anything else itself. A pattern that matches nothing stays as it is, to
+// be told like a missing file.
+// Returns: kExitOk; kExitReported when a folder gave nothing; kExitFailed
+// without memory.
+int AddArgument(FileList *list, const char *argument, bool expand)
+{
+    if (expand && kProgramExpandsWildcards && HasWildcard(argument)) {
+        FileList matches;
+        StartFileList(&matches);
+        int found = AddMatchingPaths(&matches, argument);
+        int status = found == kNoRoom ? kExitFailed : kExitOk;
+        for (const char *m = NextInList(&matches, nullptr); status != kExitFailed && m != nullptr;
+             m = NextInList(&matches, m))
+            status = Worse(status, AddArgument(list, m, false));
+        FreeFileList(&matches);
+        if (found != 0)
+            return status;
+    } else if (IsFolder(argument)) {
+        int found = AddFolderFiles(list, argument, &kReporter);
+        return found < 0 ? kExitFailed : found == 0 ? kExitReported : kExitOk;
+    }
+    return AddToFileList(list, argument) == kDone ? kExitOk : kExitFailed;
+}
+
+// Lists every file the arguments stand for, before any is converted.
+// Returns: as AddArgument, the worst of all.
+int ListFiles(int count, char **arguments, FileList *list)
+{
+    int status = kExitOk;
+    for (int i = 0; i < count && status != kExitFailed; i++)
+        status = Worse(status, AddArgument(list, arguments[i], true));
+    if (status == kExitFailed)
+        PrintMessage(nullptr, "quillon-cli: out of memory");
+    return status;
+}
+
+int PrintFileInfo(const FileList *files)
 {
     int status = kExitOk;
     static char text[kInfoTextCapacity];
-    for (int i = 0; i < count; i++) {
-        if (FormatFileInfo(files[i], text) != kDone)
+    for (const char *file = NextInList(files, nullptr); file != nullptr; file = NextInList(files, file)) {
+        if (FormatFileInfo(file, text) != kDone)
             status = kExitReported;
         WriteText(text, stdout);
         WriteText("\n\n", stdout);
@@ -134,27 +195,30 @@ int PrintFileInfo(int count, char **files)
     return status;
 }
 
-// Converts or tests each file in turn. A file that can't be read ends the
-// run: the files after it are left.
-int ProcessFiles(int count, char **files, const Options *options)
+// Converts or tests each file in turn, one batch.
+int ProcessFiles(const FileList *files, const Options *options)
 {
     // The run's signature table, read at the first fork extraction.
     static SignatureTable table;
     OpenSignatureTable(&table, options->signatures);
-    const Reporter reporter = {PrintMessage, nullptr};
+    Batch batch;
+    StartBatch(&batch, &table, &kReporter);
     int status = kExitOk;
-    for (int i = 0; i < count; i++) {
-        int result = options->action == kActionTest ? TestFile(files[i], &reporter)
-                                                    : ConvertFile(files[i], options->mode, &table, &reporter);
-        if (result == kConvertFatal)
-            return kExitFailed;
+    for (const char *file = NextInList(files, nullptr); file != nullptr; file = NextInList(files, file)) {
+        int result = options->action == kActionTest ? TestFile(file, &kReporter)
+                                                    : ConvertFile(file, options->mode, &batch);
+        if (result == kConvertStop) {
+            status = kExitFailed;
+            break;
+        }
         if (result == kConvertReported)
             status = kExitReported;
         else if (options->action == kActionTest) {
-            WriteText(files[i], stdout);
+            WriteText(file, stdout);
             WriteText(" : intact\n", stdout);
         }
     }
+    EndBatch(&batch);
     return status;
 }
 
@@ -166,9 +230,12 @@ int main(int argc, char **argv)
     int status = ParseOptions(argc, argv, &options);
     if (status != kParsed)
         return status;
-    int count = argc - options.firstFile;
-    char **files = argv + options.firstFile;
-    if (options.action == kActionInfo)
-        return PrintFileInfo(count, files);
-    return ProcessFiles(count, files, &options);
+    FileList files;
+    StartFileList(&files);
+    status = ListFiles(argc - options.firstFile, argv + options.firstFile, &files);
+    if (status != kExitFailed) {
+        status = Worse(status, options.action == kActionInfo ? PrintFileInfo(&files) : ProcessFiles(&files, &options));
+    }
+    FreeFileList(&files);
+    return status;
 }

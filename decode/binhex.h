@@ -1,5 +1,6 @@
 // BinHex 4.0 decoding pipeline: text stage, run-length stage, stream layout
-// and its checksums, the MacBinary writer, and the whole pipeline in memory.
+// and its checksums, the fork copy, and the whole pipeline in memory. The
+// MacBinary format, read and written, is in macbinary.h.
 //
 // Every stage works on streams its caller opened; none of them opens,
 // rewinds, flushes or closes a stream it was given. Each stage also works
@@ -113,22 +114,25 @@ int ExpandRunLength(FILE *input, FILE *output);
 // 21-byte fixed part: version, type, creator, Finder flags, data fork
 // length D, resource fork length R, header CRC; numbers big-endian), the
 // data fork and its 2-byte CRC, the resource fork and its CRC. The version
-// and Finder flags are not read.
+// is not read.
 
 const int kFixedPartSize = 21;
 const int kFixedTypeCreator = 1;      // 8 bytes: type then creator
+const int kFixedFinderFlags = 9;      // 2 bytes
 const int kFixedDataLength = 11;      // 4 bytes
 const int kFixedResourceLength = 15;  // 4 bytes
 const int kFixedHeaderCrc = 19;       // 2 bytes: the CRC of all that comes before
 const int kForkCrcSize = 2;
 
-// The header fields the program reads. The name holds at most
-// kHeaderNameCapacity bytes, all a length byte can say.
+// The header fields the program reads (the MacBinary reader fills the
+// same record). The name holds at most kHeaderNameCapacity bytes, all a
+// length byte can say.
 const int kHeaderNameCapacity = 255;
 struct BinHexHeader {
     unsigned char nameLength;                     // n, as in the stream
     unsigned char name[kHeaderNameCapacity + 1];  // n bytes, then a zero
     unsigned char typeCreator[8];                 // as in the stream
+    uint16_t finderFlags;                         // the Finder's flags for the file
     uint32_t dataLength;                          // D
     uint32_t resourceLength;                      // R
 };
@@ -167,6 +171,13 @@ inline uint64_t ResourceForkOffset(const BinHexHeader *header)
 // Returns: kDone when they match, kDamaged, or kCut when the stream ends
 // first.
 int CheckForkCrc(FILE *stream, uint16_t crc);
+
+// What a copy found of each fork's CRC (as StreamCheck; kPending for a fork
+// it did not reach or that has none).
+struct ForkChecks {
+    int data;
+    int resource;
+};
 
 // Checks an expanded stream handed over in pieces of any size: the header,
 // then each fork, against their CRCs. Each part's result is kPending until
@@ -207,23 +218,7 @@ int ReadCheckedHeader(FILE *input, BinHexHeader *header);
 // Returns: kDone, or kNoRoom without memory for the stages.
 int CheckBinHexFile(FILE *input, StreamCheck *check);
 
-// ----------------------------------------------------------- MacBinary writer
-
-const int kMacBinaryHeaderSize = 128;
-const int kMacBinaryNameCapacity = 63;
-const int kMacBinaryNameLength = 1;
-const int kMacBinaryName = 2;
-const int kMacBinaryTypeCreator = 65;
-const int kMacBinaryDataLength = 83;
-const int kMacBinaryResourceLength = 87;
-
-struct MacBinaryHeader {
-    unsigned char bytes[kMacBinaryHeaderSize];
-};
-
-// Builds the MacBinary I header for a BinHex header. A name longer than 63
-// bytes keeps its first 63 bytes and the length byte says 63.
-void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header);
+// ---------------------------------------------------------------- fork copy
 
 const int kCopyBufferSize = 40960;
 
@@ -233,20 +228,5 @@ const int kCopyBufferSize = 40960;
 // Returns: kDone; kCut when the source ended before count bytes;
 // kWriteFailed.
 int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc);
-
-// What WriteMacBinary found of each fork's CRC (as StreamCheck; kPending
-// for a fork it did not reach).
-struct ForkChecks {
-    int data;
-    int resource;
-};
-
-// Writes the MacBinary file of header and its forks to output (new and
-// empty): header, data fork, padding to a multiple of 128 when a resource
-// fork follows, resource fork, each fork checked against its CRC. input is
-// the expanded stream, at its data fork.
-// Returns: kDone, or the first failure of its copies (kCut
-// when a fork or its CRC is cut short: what there was is written).
-int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkChecks *checks);
 
 #endif

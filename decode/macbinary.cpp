@@ -1,5 +1,6 @@
-// MacBinary I writer and the block copy shared with the fork extraction.
-#include "decode/binhex.h"
+// The MacBinary II writer, and the block copy shared with the fork
+// extraction.
+#include "decode/macbinary.h"
 
 #include <cstring>
 
@@ -22,53 +23,59 @@ int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc)
     return kDone;
 }
 
-void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header)
+void BuildMacBinaryHeader(MacBinaryHeader *out, const BinHexHeader *header, uint32_t date)
 {
-    memset(out->bytes, 0, sizeof out->bytes);
+    unsigned char *b = out->bytes;
+    memset(b, 0, sizeof out->bytes);
     unsigned n = header->nameLength;
     if (n > unsigned(kMacBinaryNameCapacity))
         n = kMacBinaryNameCapacity;
-    out->bytes[kMacBinaryNameLength] = (unsigned char)n;
-    memcpy(out->bytes + kMacBinaryName, header->name, n);
-    // Type and creator as a text: the copy stops at the first zero byte.
-    CopyTypeCreator(reinterpret_cast<char *>(out->bytes + kMacBinaryTypeCreator),
-                    header->typeCreator);
-    // CopyTypeCreator wrote a ninth zero at offset 73, which is zero anyway.
-    StoreBigEndian32(out->bytes + kMacBinaryDataLength, header->dataLength);
-    StoreBigEndian32(out->bytes + kMacBinaryResourceLength, header->resourceLength);
+    b[kMacBinaryNameLength] = (unsigned char)n;
+    memcpy(b + kMacBinaryName, header->name, n);
+    // Type and creator as a text: the copy stops at the first zero byte. It
+    // writes a ninth zero at offset 73, where the flags go next.
+    CopyTypeCreator(reinterpret_cast<char *>(b + kMacBinaryTypeCreator), header->typeCreator);
+    uint16_t flags = header->finderFlags & uint16_t(~kDesktopFinderFlags);
+    b[kMacBinaryFlagsHigh] = (unsigned char)(flags >> 8);
+    b[kMacBinaryFlagsLow] = (unsigned char)flags;
+    StoreBigEndian32(b + kMacBinaryDataLength, header->dataLength);
+    StoreBigEndian32(b + kMacBinaryResourceLength, header->resourceLength);
+    StoreBigEndian32(b + kMacBinaryCreated, date);
+    StoreBigEndian32(b + kMacBinaryModified, date);
+    b[kMacBinaryVersion] = b[kMacBinaryMinimumVersion] = kMacBinaryIIVersion;
+    uint16_t crc = UpdateCrc16(0, b, kMacBinaryCrcCovers);
+    b[kMacBinaryCrc] = (unsigned char)(crc >> 8);
+    b[kMacBinaryCrc + 1] = (unsigned char)crc;
 }
 
-// Copies one fork of length bytes, then checks its CRC into *check.
-// Returns: kDone, or the copy's failure (kCut also when the
-// CRC is cut).
+// Copies one fork of length bytes, checks its CRC into *check, then pads
+// it with zeros to a multiple of 128. The padding is written rather than
+// sought over, so that a full disk shows here and not later.
+// Returns: kDone, or the copy's failure (kCut also when the CRC is cut).
 static int CopyFork(FILE *input, FILE *output, uint32_t length, int *check)
 {
+    static const unsigned char zeros[kMacBinaryHeaderSize] = {0};
     uint16_t crc = 0;
     int result = CopyBytes(input, output, length, &crc);
     if (result == kDone)
         *check = CheckForkCrc(input, crc);
-    return result == kDone && *check == kCut ? kCut : result;
+    if (result == kDone && *check == kCut)
+        return kCut;
+    size_t pad = (kMacBinaryHeaderSize - length % kMacBinaryHeaderSize) % kMacBinaryHeaderSize;
+    if (result == kDone && pad != 0 && fwrite(zeros, 1, pad, output) != pad)
+        return kWriteFailed;
+    return result;
 }
 
-int WriteMacBinary(const BinHexHeader *header, FILE *input, FILE *output, ForkChecks *checks)
+int WriteMacBinary(const BinHexHeader *header, uint32_t date, FILE *input, FILE *output, ForkChecks *checks)
 {
     checks->data = checks->resource = kPending;
     MacBinaryHeader out;
-    BuildMacBinaryHeader(&out, header);
+    BuildMacBinaryHeader(&out, header, date);
     if (fwrite(out.bytes, 1, kMacBinaryHeaderSize, output) != size_t(kMacBinaryHeaderSize))
         return kWriteFailed;
-
-    uint32_t d = header->dataLength;
-    uint32_t r = header->resourceLength;
-    int result = CopyFork(input, output, d, &checks->data);
+    int result = CopyFork(input, output, header->dataLength, &checks->data);
     if (result != kDone)
         return result;
-    // Pad the data fork to a multiple of 128 with zeros when a resource fork
-    // follows. The padding is written rather than sought over so that a
-    // full disk shows here and not later.
-    static const unsigned char zeros[kMacBinaryHeaderSize] = {0};
-    size_t pad = r == 0 ? 0 : (kMacBinaryHeaderSize - d % kMacBinaryHeaderSize) % kMacBinaryHeaderSize;
-    if (pad != 0 && fwrite(zeros, 1, pad, output) != pad)
-        return kWriteFailed;
-    return CopyFork(input, output, r, &checks->resource);
+    return CopyFork(input, output, header->resourceLength, &checks->resource);
 }

@@ -37,6 +37,7 @@ int ParseBinHexHeader(const unsigned char *bytes, size_t length, BinHexHeader *h
     header->nameLength = (unsigned char)n;
     memcpy(header->name, bytes + 1, n);
     memcpy(header->typeCreator, fixed + kFixedTypeCreator, 8);
+    header->finderFlags = uint16_t((fixed[kFixedFinderFlags] << 8) | fixed[kFixedFinderFlags + 1]);
     header->dataLength = ReadBigEndian32(fixed + kFixedDataLength);
     header->resourceLength = ReadBigEndian32(fixed + kFixedResourceLength);
     return kDone;

@@ -1,10 +1,12 @@
 // The information panel's text: the Macintosh name, type/creator and fork
-// lengths, decoded in memory from the start of a BinHex file.
+// lengths, read from the start of a MacBinary file or decoded in memory
+// from the start of a BinHex file.
 #include "extract/file_info.h"
 
 #include <cstring>
 
 #include "decode/binhex.h"
+#include "extract/convert.h"
 #include "extract/naming.h"
 #include "extract/platform.h"
 
@@ -21,11 +23,12 @@ int FormatFileInfo(const char *path, char text[kInfoTextCapacity])
     FILE *file = OpenForReading(path);
     if (file == nullptr)
         return kNotFound;
-    BinHexHeader header;
-    int found = ReadCheckedHeader(file, &header);
+    InputHeader input;
+    int found = ReadInputHeader(file, &input);
     fclose(file);
     if (found != kDone)
         return kNotFound;
+    const BinHexHeader &header = input.fields;
 
     // Each part of the text in native text: the Macintosh name as fork
     // names have it, the type and creator bytes as Windows-1252.

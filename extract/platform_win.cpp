@@ -11,6 +11,14 @@
 #include <cstring>
 #include <io.h>
 
+const char kPathSeparator = '\\';
+const int kProgramExpandsWildcards = 1;
+
+int IsSeparator(char c)
+{
+    return c == '\\' || c == '/' || c == ':';
+}
+
 namespace {
 
 // Program text is converted this many bytes at a time. A byte of the ANSI
@@ -91,25 +99,82 @@ int WriteText(const char *text, FILE *stream)
     return kDone;
 }
 
-// Compared by volume and file index, as POSIX compares device and inode:
-// two names of one file (a short name, other letter case, a hard link) are
-// the same file.
-int SameFile(const char *a, const char *b)
+// By volume and file index, as POSIX systems have device and inode: two
+// names of one file (a short name, other letter case, a hard link) give one
+// identity.
+int GetFileId(const char *path, FileId *id)
 {
-    BY_HANDLE_FILE_INFORMATION info[2];
-    const char *paths[2] = {a, b};
-    for (int i = 0; i < 2; i++) {
-        HANDLE file = CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return 0;
-        BOOL known = GetFileInformationByHandle(file, &info[i]);
-        CloseHandle(file);
-        if (!known)
-            return 0;
-    }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return kNotFound;
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL known = GetFileInformationByHandle(file, &info);
+    id->isFile = GetFileType(file) == FILE_TYPE_DISK && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(file);
+    if (!known)
+        return kNotFound;
+    id->volume = info.dwVolumeSerialNumber;
+    id->index = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return kDone;
+}
+
+int GetStreamSize(FILE *stream, uint64_t *size)
+{
+    __int64 length = _filelengthi64(_fileno(stream));
+    if (length < 0)
+        return kNotFound;
+    *size = uint64_t(length);
+    return kDone;
+}
+
+int GetModifiedTime(const char *path, int64_t *seconds)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return kNotFound;
+    // 100-nanosecond steps since 1601-01-01 UTC; 1970 is 11,644,473,600 s later.
+    uint64_t steps = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    *seconds = int64_t(steps / 10000000) - INT64_C(11644473600);
+    return kDone;
+}
+
+int IsFolder(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A folder that is a reparse point (a junction, a symbolic link to a
+// folder, a mount point) is never gone into: it may lead back up the tree.
+int ListFolder(const char *folder, FolderEntrySink take, void *context)
+{
+    char pattern[kPathCapacity + 4];
+    size_t length = strlen(folder);
+    if (length + 3 > sizeof pattern)
+        return kNotFound;
+    memcpy(pattern, folder, length);
+    if (length != 0 && !IsSeparator(folder[length - 1]))
+        pattern[length++] = '\\';
+    memcpy(pattern + length, "*", 2);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? kDone : kNotFound;
+    do {
+        const char *name = found.cFileName;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        DWORD attributes = found.dwFileAttributes;
+        int kind = kEntryFile;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? kEntryOther : kEntryFolder;
+        else if (attributes & FILE_ATTRIBUTE_DEVICE)
+            kind = kEntryOther;
+        take(context, name, kind);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return kDone;
 }
 
 int SeekTo(FILE *stream, uint64_t position)

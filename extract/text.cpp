@@ -46,6 +46,18 @@ const uint16_t MacRomanUnicode[128] = {
     0x0000, 0x02D8, 0x02D9, 0x0000, 0x0000, 0x0000, 0x02DB, 0x02C7,  // 0xF8
 };
 
+int HasExtension(const char *s, const char *extension)
+{
+    size_t length = strlen(s);
+    size_t e = strlen(extension);
+    if (length < e + 1 || s[length - e - 1] != '.')
+        return 0;
+    for (size_t i = 0; i < e; i++)
+        if (LowerAscii(s[length - e + i]) != extension[i])
+            return 0;
+    return 1;
+}
+
 long ExtensionDot(const char *s)
 {
     size_t length = strlen(s);

@@ -16,6 +16,10 @@ inline char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
+// Returns: 1 when s ends in "." and extension (lower case, ASCII), in any
+// letter case; else 0.
+int HasExtension(const char *s, const char *extension);
+
 // Returns: the position in s (native text) of the dot that starts the
 // extension of its last path component (after the last '\\' or '/'): a dot
 // followed by at most three characters; or kNotFound.

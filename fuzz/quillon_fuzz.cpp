@@ -76,10 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (memchr(text, 0, sizeof text) == nullptr)
             abort();
     } else {
-        const Reporter reporter = {[](void *, const char *) {}, nullptr};
+        const Reporter reporter = {[](void *, const char *) {}, nullptr, nullptr};
         static SignatureTable table;   // a run's: read once, at the first extraction
         OpenSignatureTable(&table, "q.sig");
-        ConvertFile("in.hqx", data[0] % 5, &table, &reporter);
+        Batch batch;
+        StartBatch(&batch, &table, &reporter);
+        ConvertFile("in.hqx", data[0] % 5, &batch);
+        EndBatch(&batch);
     }
     if (Entries(".", true) < 2 || Entries("..", false) != 1)   // "work" alone beside it
         abort();
