@@ -115,13 +115,13 @@ bool BuildOutputPath(Conversion *c, Output what, const char *folder, const char 
     return fits;
 }
 
-// Refuses an output path that would replace the input, one of its
-// intermediate files (for a fork), or the signatures file.
+// Refuses an output path that would replace the input or the signatures
+// file. (Its intermediate files, written by this batch, are kept from being
+// replaced by ChooseFreeName.)
 // Returns: true when path may be created.
-bool MayCreate(Conversion *c, const char *path, Output what)
+bool MayCreate(Conversion *c, const char *path)
 {
-    if (SameFile(path, c->input) ||
-        (what == kOutputFork && (SameFile(path, c->bqx) || SameFile(path, c->bix)))) {
+    if (SameFile(path, c->input)) {
         Problem(c, kMessageWouldReplace, path);
         return false;
     }
@@ -161,7 +161,7 @@ FILE *CreateOutput(Conversion *c, Output what, const char *forkName, char *path)
             Problem(c, kPathTooLong, path);
             return nullptr;
         }
-        if (!MayCreate(c, path, what))
+        if (!MayCreate(c, path))
             return nullptr;
         FILE *output = fopen(path, "w+b");
         if (output != nullptr) {

@@ -1,11 +1,12 @@
 // The decoding stages on bytes: where the text starts and how it decodes,
-// the run-length rules; and the stages' 64 KB block paths and the CRC's
-// sixteen-byte steps against plain loops. (The MacBinary writer and the CRC
-// checks are seen end to end.)
+// the run-length rules; the stages' 64 KB block paths and the CRC's
+// sixteen-byte steps against plain loops; what is taken for MacBinary. (The
+// MacBinary writer and the CRC checks are seen end to end.)
 #include <cstring>
 
 #include "decode/binhex.h"
 #include "decode/block_io.h"
+#include "decode/macbinary.h"
 #include "support.h"
 
 // Runs a stage on input; returns its output.
@@ -139,3 +140,47 @@ TEST(BlockPaths, AgreeWithPlainLoopsAroundTheBlockEdges)
     }
 }
 
+
+TEST(MacBinary, IsToldFromOtherDataAsTodaysReadersTellIt)
+{
+    // II: data at 128 (300 bytes), resource at 512 (40), 640 bytes in all.
+    const std::string two = MacBinary({"Read Me", "TEXT", "ttxt", Pattern(300, 1), Pattern(40, 2)}, 0x12345678);
+    auto set = [](std::string bytes, size_t at, const std::string &with) { return bytes.replace(at, with.size(), with); };
+    auto sealed = [](std::string bytes) {
+        const uint16_t crc = Crc(bytes.substr(0, 124));
+        return bytes.replace(124, 2, {char(crc >> 8), char(crc)});
+    };
+    const std::string one = set(two, 99, std::string(29, '\0')), undated = set(one, 91, std::string(8, '\0'));
+    const struct {
+        const char *label;
+        std::string header;
+        uint64_t size, dataAt, resourceAt;   // 0, 0: not MacBinary
+    } rows[] = {
+        {"II", two, 640, 128, 512},
+        {"II cut short: its CRC tells", two, 200, 128, 512},
+        {"II with version bytes 0 and a CRC made right", sealed(set(two, 122, std::string(2, '\0'))), 640, 128, 512},
+        {"II with a secondary header of 5 bytes: forks a block later", sealed(set(two, 120, std::string("\0\x05", 2))), 768, 256, 640},
+        {"III with a wrong CRC: no MacBinary I either", set(two, 102, "mBIN"), 640, 0, 0},
+        {"I with dates", one, 640, 128, 512},
+        {"I, its last fork unpadded", one, 552, 128, 512},
+        {"I cut in its last fork", one, 551, 0, 0},
+        {"I without dates, exactly its size", undated, 552, 128, 512},
+        {"I without dates, longer", undated, 700, 0, 0},
+        {"byte 0 set", sealed(set(two, 0, "\x01")), 640, 0, 0},
+        {"byte 74 set", sealed(set(two, 74, "\x01")), 640, 0, 0},
+        {"no name", sealed(set(two, 1, std::string(1, '\0'))), 640, 0, 0},
+        {"a name of 64 bytes", sealed(set(two, 1, "\x40")), 640, 0, 0},
+        {"I with a zero byte in its name", set(one, 3, std::string(1, '\0')), 640, 0, 0},
+        {"I with byte 82 set", set(one, 82, "\x01"), 640, 0, 0},
+        {"I with a data fork of 2 GiB", set(one, 83, "\x80\0\0\0"), uint64_t(1) << 33, 0, 0},
+        {"I in less than 128 bytes", one.substr(0, 127), 640, 0, 0},
+    };
+    for (const auto &row : rows) {
+        BinHexHeader header;
+        MacBinaryLayout layout = {0, 0, 0};
+        int found = ParseMacBinaryHeader((const unsigned char *)row.header.data(), row.header.size(), row.size, &header, &layout);
+        EXPECT_EQ(found, row.dataAt != 0 ? kDone : kNotFound) << row.label;
+        EXPECT_EQ(layout.dataOffset, row.dataAt) << row.label;
+        EXPECT_EQ(layout.resourceOffset, row.resourceAt) << row.label;
+    }
+}

@@ -1,13 +1,17 @@
 // Naming and the information text: the signatures file and its three-pass
-// lookup, extensions, names safe for the file system, fork names, and the
-// panel's text.
+// lookup, extensions, names safe for the file system, fork names, the
+// panel's text; a batch's numbered names and wildcards.
 #include <cstring>
+#include <filesystem>
 
 #include "decode/binhex.h"
+#include "extract/batch.h"
 #include "extract/file_info.h"
 #include "extract/naming.h"
 #include "extract/signatures.h"
 #include "support.h"
+
+namespace fs = std::filesystem;
 
 // The table of the tests' runs (a global: past its end lie the sanitizers'
 // red zones).
@@ -194,3 +198,53 @@ TEST(Panel, ShowsTheHeaderOrSaysTheFileIsNotBinHex)
     }
 }
 
+
+TEST(Batch, NumbersNamesTheBatchWroteAndExpandsWildcards)
+{
+    const char *numbered[][3] = {   // name, number, numbered name
+        {"Read Me.txt", "2", "Read Me (2).txt"}, {"Read Me", "3", "Read Me (3)"}, {"a.tar.gz", "2", "a.tar (2).gz"},
+        {".profile", "2", ".profile (2)"}, {"x.d/Read Me", "12", "x.d/Read Me (12)"}, {"x/.f.bqx", "2", "x/.f (2).bqx"},
+    };
+    for (const auto &row : numbered) {
+        char out[64];
+        EXPECT_EQ(NumberedName(row[0], unsigned(atoi(row[1])), out, sizeof out), kDone);
+        EXPECT_STREQ(out, row[2]);
+    }
+    // Each name taken counts on from the last number it gave, without
+    // trying the numbers below it again.
+    const std::string folder = Scratch("taken");
+    TakenNames taken;
+    StartTakenNames(&taken);
+    std::string got;
+    for (int i = 0; i < 3; i++) {
+        char path[kPathCapacity];
+        strcpy(path, (folder + "/Read Me.txt").c_str());
+        EXPECT_EQ(ChooseFreeName(&taken, path, sizeof path), kDone);
+        Write(path, "x");
+        RecordWritten(&taken, path);
+        got += std::string(path + folder.size() + 1) + "|";
+        if (i == 1)
+            remove(path);
+    }
+    FreeTakenNames(&taken);
+    EXPECT_EQ(got, "Read Me.txt|Read Me (2).txt|Read Me (3).txt|");
+
+    const char *matches[][3] = {   // name, pattern, matches
+        {"Read Me.HQX", "*.hqx", "1"}, {"a.hqxold", "*.hqx", "0"}, {"f1.hqx", "f?.hqx", "1"}, {"f10.hqx", "f?.hqx", "0"},
+        {"été.hqx", "?té.hqx", "1"}, {"abcbc", "a*bc", "1"}, {"ab", "a*b*c", "0"}, {"x", "*", "1"},
+    };
+    for (const auto &row : matches)
+        EXPECT_EQ(MatchesWildcard(row[0], row[1]), atoi(row[2])) << row[0] << " " << row[1];
+    for (const char *name : {"b.hqx", "A.HQX", "c.txt"})
+        Write(folder + "/" + name, "x");
+    fs::create_directory(folder + "/D.hqx");
+    FileList list;
+    StartFileList(&list);
+    EXPECT_EQ(AddMatchingPaths(&list, (folder + "/*.hqx").c_str()), 3);
+    EXPECT_EQ(AddMatchingPaths(&list, (folder + "/*.xyz").c_str()), 0);
+    got.clear();
+    for (const char *path = NextInList(&list, nullptr); path != nullptr; path = NextInList(&list, path))
+        got += std::string(path + folder.size() + 1) + "|";
+    FreeFileList(&list);
+    EXPECT_EQ(got, "A.HQX|b.hqx|D.hqx|");
+}

@@ -35,7 +35,7 @@ static std::string WithCrc(const std::string &bytes)
 
 std::string Stream(const MacFile &f)
 {
-    return WithCrc(char(f.name.size()) + f.name + '\0' + f.type + f.creator + std::string(2, '\0') +
+    return WithCrc(char(f.name.size()) + f.name + '\0' + f.type + f.creator + char(f.flags >> 8) + char(f.flags) +
                    BigEndian(f.data.size()) + BigEndian(f.resource.size())) +
            WithCrc(f.data) + WithCrc(f.resource);
 }
@@ -71,12 +71,16 @@ std::string HqxOf(const std::string &stream, bool runs)
     return kId + "\r\n:" + text + ":\r\n";
 }
 
-std::string MacBinary(const MacFile &f)
+std::string MacBinary(const MacFile &f, uint32_t date)
 {
     std::string header(128, '\0'), typeCreator = (f.type + f.creator).c_str(), name = f.name.substr(0, 63);
     header.replace(1, 1 + name.size(), char(name.size()) + name);
     header.replace(65, typeCreator.size(), typeCreator);
-    header.replace(83, 8, BigEndian(f.data.size()) + BigEndian(f.resource.size()));
-    std::string padding = f.resource.empty() ? "" : std::string((128 - f.data.size() % 128) % 128, '\0');
-    return header + f.data + padding + f.resource;
+    header[73] = char(f.flags >> 8 & 0xFE), header[101] = char(f.flags & 0xFE);
+    header.replace(83, 16, BigEndian(f.data.size()) + BigEndian(f.resource.size()) + BigEndian(date) + BigEndian(date));
+    header[122] = header[123] = char(129);
+    const uint16_t crc = Crc(header.substr(0, 124));
+    header[124] = char(crc >> 8), header[125] = char(crc);
+    auto padded = [](const std::string &fork) { return fork + std::string((128 - fork.size() % 128) % 128, '\0'); };
+    return header + padded(f.data) + padded(f.resource);
 }

@@ -12,6 +12,7 @@ extern const std::string kId;   // "(This file must be converted with BinHex 4.0
 
 struct MacFile {
     std::string name, type = "TEXT", creator = "ttxt", data, resource;
+    uint16_t flags = 0;   // the Finder's
 };
 
 std::string Pattern(size_t length, unsigned seed);   // bytes of every value, few runs
@@ -25,7 +26,9 @@ std::string SealHeader(std::string stream);
 // stream run-length coded (unless runs is false), 64 characters a line.
 std::string HqxOf(const std::string &stream, bool runs = true);
 inline std::string Hqx(const MacFile &file) { return HqxOf(Stream(file)); }
-// The MacBinary I file of a Macintosh file.
-std::string MacBinary(const MacFile &file);
+// The MacBinary II file of a Macintosh file dated date (seconds since 1904,
+// local time): the Finder flags but those of one Mac's desktop, both dates,
+// versions 129, the header's CRC, both forks padded to 128 bytes.
+std::string MacBinary(const MacFile &file, uint32_t date);
 
 #endif
