@@ -10,7 +10,10 @@
 // stream encoded as BinHex here, so that changes to the header still reach
 // the forks, the names and the MacBinary writer (a wrong header CRC stops a
 // file before anything else). Fork CRCs are left as they come. The encoder
-// is the tests' own (tests/hqx_text.h).
+// is the tests' own (tests/hqx_text.h). When the selector divided by 10 is
+// odd, the file's first 128 bytes are made a MacBinary header whose CRC
+// holds (bytes 0 and 74 zero, a name of 1 to 63 bytes), so that any fork
+// lengths, offsets and file sizes reach the MacBinary reader.
 // Besides the sanitizers' checks: the panel's text ends within its buffer,
 // and files are made in the folder only, never beside it.
 #include <sys/stat.h>
@@ -64,8 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Write("q.sig", data + 2, signatures);
     const uint8_t *file = data + 2 + signatures;
     size_t fileSize = size - 2 - signatures;
-    if (data[0] / 5 % 2 == 1) {
-        const std::string text = HqxOf(SealHeader(std::string(reinterpret_cast<const char *>(file), fileSize)));
+    std::string bytes(reinterpret_cast<const char *>(file), fileSize);
+    if (data[0] / 10 % 2 == 1 && fileSize >= 128) {
+        bytes[0] = bytes[74] = 0;
+        bytes[1] = char(1 + (unsigned char)bytes[1] % 63);
+        const uint16_t crc = Crc(bytes.substr(0, 124));
+        bytes[124] = char(crc >> 8), bytes[125] = char(crc);
+        Write("in.hqx", reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+    } else if (data[0] / 5 % 2 == 1) {
+        const std::string text = HqxOf(SealHeader(bytes));
         Write("in.hqx", reinterpret_cast<const uint8_t *>(text.data()), text.size());
     } else {
         Write("in.hqx", file, fileSize);
