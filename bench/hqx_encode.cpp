@@ -213,19 +213,51 @@ void PutHeader(HqxWriter *w, const BenchFile *file)
     HqxPutCrc(w);
 }
 
-// Encodes length bytes of source into w and, when out is set, writes them.
-int PutFork(HqxWriter *w, DataSource *source, uint32_t length, FILE *out, unsigned char *chunk)
+// Draws length bytes of source, encodes them into w when it is set, and
+// writes them to out when it is set and to copy when it is set.
+int PutFork(HqxWriter *w, DataSource *source, uint32_t length, FILE *out, FILE *copy, unsigned char *chunk)
 {
     int result = 0;
     while (length != 0) {
         size_t n = length < kChunk ? length : kChunk;
         FillData(source, chunk, n);
-        HqxPut(w, chunk, n);
+        if (w != nullptr)
+            HqxPut(w, chunk, n);
         if (out != nullptr && fwrite(chunk, 1, n, out) != n)
+            result = -1;
+        if (copy != nullptr && fwrite(chunk, 1, n, copy) != n)
             result = -1;
         length -= uint32_t(n);
     }
-    HqxPutCrc(w);
+    if (w != nullptr)
+        HqxPutCrc(w);
+    return result;
+}
+
+// Opens the fork files of the paths that are not null (files[i] null for
+// the others).
+// Returns: 0, -1 when one could not be created.
+int OpenForkFiles(FILE *files[2], const char *dataPath, const char *rsrcPath)
+{
+    const char *paths[2] = {dataPath, rsrcPath};
+    int result = 0;
+    for (int fork = 0; fork < 2; fork++) {
+        files[fork] = paths[fork] != nullptr ? fopen(paths[fork], "wb") : nullptr;
+        if (paths[fork] != nullptr && files[fork] == nullptr)
+            result = -1;
+    }
+    return result;
+}
+
+// Closes what OpenForkFiles opened and file.
+// Returns: result, or -1 when a close failed.
+int CloseFiles(FILE *files[2], FILE *file, int result)
+{
+    for (int fork = 0; fork < 2; fork++)
+        if (files[fork] != nullptr && fclose(files[fork]) != 0)
+            result = -1;
+    if (fclose(file) != 0)
+        result = -1;
     return result;
 }
 
@@ -347,6 +379,7 @@ int SizeBenchFile(BenchFile *file)
     // Encode (counting only) until each fork's share of the text is there:
     // all of it for a one-fork file, half each for the two-fork file.
     static unsigned char chunk[kChunk];
+    size_t step = file->targetSize < (1u << 20) ? 61 : kChunk;
     HqxWriter w;
     HqxBegin(&w, nullptr);
     int forks = file->kind == kFileBoth ? 2 : 1;
@@ -356,11 +389,11 @@ int SizeBenchFile(BenchFile *file)
         DataSource source;
         StartDataSource(&source, DataKindOf(file, fork), ForkSeed(file, fork));
         while (w.written < goal) {
-            if (uint64_t(lengths[fork]) + kChunk > 0xFFFFFFFFull)
+            if (uint64_t(lengths[fork]) + step > 0xFFFFFFFFull)
                 return -1;
-            FillData(&source, chunk, kChunk);
-            HqxPut(&w, chunk, kChunk);
-            lengths[fork] += uint32_t(kChunk);
+            FillData(&source, chunk, step);
+            HqxPut(&w, chunk, step);
+            lengths[fork] += uint32_t(step);
         }
         HqxPutCrc(&w);
     }
@@ -377,16 +410,8 @@ int WriteBenchFile(const BenchFile *file, const char *hqxPath, const char *dataP
     FILE *hqx = fopen(hqxPath, "wb");
     if (hqx == nullptr)
         return -1;
-    FILE *forkFiles[2] = {nullptr, nullptr};
-    const char *forkPaths[2] = {dataPath, rsrcPath};
-    int result = 0;
-    for (int fork = 0; fork < 2; fork++) {
-        if (forkPaths[fork] != nullptr) {
-            forkFiles[fork] = fopen(forkPaths[fork], "wb");
-            if (forkFiles[fork] == nullptr)
-                result = -1;
-        }
-    }
+    FILE *forkFiles[2];
+    int result = OpenForkFiles(forkFiles, dataPath, rsrcPath);
     HqxWriter w;
     if (result == 0 && HqxBegin(&w, hqx) == 0) {
         PutHeader(&w, file);
@@ -394,7 +419,7 @@ int WriteBenchFile(const BenchFile *file, const char *hqxPath, const char *dataP
         for (int fork = 0; fork < 2; fork++) {
             DataSource source;
             StartDataSource(&source, DataKindOf(file, fork), ForkSeed(file, fork));
-            if (PutFork(&w, &source, lengths[fork], forkFiles[fork], chunk) < 0)
+            if (PutFork(&w, &source, lengths[fork], nullptr, forkFiles[fork], chunk) < 0)
                 result = -1;
         }
         if (HqxEnd(&w) < 0)
@@ -402,10 +427,52 @@ int WriteBenchFile(const BenchFile *file, const char *hqxPath, const char *dataP
     } else {
         result = -1;
     }
-    for (int fork = 0; fork < 2; fork++)
-        if (forkFiles[fork] != nullptr && fclose(forkFiles[fork]) != 0)
-            result = -1;
-    if (fclose(hqx) != 0)
+    return CloseFiles(forkFiles, hqx, result);
+}
+
+int SizeBenchMacBinary(BenchFile *file)
+{
+    if (file->targetSize < 1024 || file->targetSize > 0xFFFFFF00ull)
+        return -1;
+    uint64_t half = (file->targetSize - 128) / 2 / 128 * 128;
+    file->dataLength = uint32_t(half - 37);
+    file->resourceLength = uint32_t(half - 91);
+    return 0;
+}
+
+int WriteBenchMacBinary(const BenchFile *file, const char *binPath, const char *dataPath,
+                        const char *rsrcPath)
+{
+    static unsigned char chunk[kChunk];
+    static const unsigned char zeros[128] = {0};
+    FILE *bin = fopen(binPath, "wb");
+    if (bin == nullptr)
+        return -1;
+    FILE *forkFiles[2];
+    int result = OpenForkFiles(forkFiles, dataPath, rsrcPath);
+    unsigned char header[128] = {0};
+    size_t n = strlen(file->name);
+    header[1] = (unsigned char)n;
+    memcpy(header + 2, file->name, n);
+    memcpy(header + 65, file->typeCreator, 8);
+    PutBigEndian32(header + 83, file->dataLength);
+    PutBigEndian32(header + 87, file->resourceLength);
+    PutBigEndian32(header + 91, 0xB5A2C3D4u);       // 2000-07-25, both dates
+    PutBigEndian32(header + 95, 0xB5A2C3D4u);
+    header[122] = header[123] = 129;
+    uint16_t crc = Crc16Update(0, header, 124);
+    header[124] = (unsigned char)(crc >> 8);
+    header[125] = (unsigned char)crc;
+    if (fwrite(header, 1, sizeof header, bin) != sizeof header)
         result = -1;
-    return result;
+    uint32_t lengths[2] = {file->dataLength, file->resourceLength};
+    for (int fork = 0; fork < 2; fork++) {
+        DataSource source;
+        StartDataSource(&source, DataKindOf(file, fork), ForkSeed(file, fork));
+        size_t pad = (128 - lengths[fork] % 128) % 128;
+        if (PutFork(nullptr, &source, lengths[fork], bin, forkFiles[fork], chunk) < 0 ||
+            fwrite(zeros, 1, pad, bin) != pad)
+            result = -1;
+    }
+    return CloseFiles(forkFiles, bin, result);
 }

@@ -90,15 +90,29 @@ struct BenchFile {
     char typeCreator[9];
 };
 
-// Chooses D and R so that the text comes to about targetSize bytes.
+// Chooses D and R so that the text comes to about targetSize bytes (in
+// steps of 61 bytes of fork below 1 MB, of 65521 bytes above).
 // Returns: 0, -1 when the size cannot be reached (a fork over 4 GB).
 int SizeBenchFile(BenchFile *file);
+
+// Chooses D and R so that the MacBinary file (WriteBenchMacBinary) comes to
+// about targetSize bytes: half of it each, neither a multiple of 128.
+// Returns: 0, -1 when targetSize is under 1 KB or over 4 GB.
+int SizeBenchMacBinary(BenchFile *file);
 
 // Writes the BinHex text of the file to hqxPath and, when the paths are not
 // null, its two forks as they should come out of a decoder.
 // Returns: 0, -1 when a file could not be written.
 int WriteBenchFile(const BenchFile *file, const char *hqxPath, const char *dataPath,
                    const char *rsrcPath);
+
+// Writes the MacBinary II file of the file to binPath: the 128-byte header
+// (name, type and creator, lengths, both dates set, version 129, CRC), then
+// each fork padded with zeros to a multiple of 128 bytes; and, when the
+// paths are not null, its two forks as they should come out of a reader.
+// Returns: 0, -1 when a file could not be written.
+int WriteBenchMacBinary(const BenchFile *file, const char *binPath, const char *dataPath,
+                        const char *rsrcPath);
 
 // Fills a BenchFile for a kind name ("random", "runs", "both").
 // Returns: 0, -1 for an unknown name.

@@ -54,6 +54,16 @@ my %label = (
     q1 => 'quillon-cli -m 1 (data fork)',
     q3 => 'quillon-cli -m 3 (both forks)',
     q4 => 'quillon-cli -m 4 (MacBinary)',
+    'q4-old' => "quillon-cli -m 4 of commit $info{before} (MacBinary I, before)",
+    'qt-folder' => 'quillon-cli -t FOLDER',
+    'qt-args' => 'quillon-cli -t FOLDER/*.hqx (one argument a file)',
+    'q1-folder' => 'quillon-cli -m 1 FOLDER',
+    'q1-args' => 'quillon-cli -m 1 FOLDER/*.hqx (one argument a file)',
+    'q1-fd64' => 'quillon-cli -m 1 FOLDER under ulimit -n 64',
+    m1 => 'quillon-cli -m 1 (data fork)',
+    m2 => 'quillon-cli -m 2 (resource fork)',
+    'limit-m1' => 'limit for -m 1 (dd of the data fork)',
+    'limit-m2' => 'limit for -m 2 (dd of the resource fork)',
     qi => 'quillon-cli -i (information only)',
     qt => 'quillon-cli -t (three CRCs checked, nothing written)',
     'hexbin-d' => 'macutils hexbin -d (data fork)',
@@ -71,9 +81,13 @@ my %label = (
 # The limit that stands for each command's job.
 my %limit_of = (q1 => 'limit1', 'hexbin-d' => 'limit1', uudeview => 'limit1',
                 q3 => 'limit3', unar => 'limit3', hcopy => 'limit3',
-                q4 => 'limit4', 'hexbin-mb' => 'limit4',
-                limit1 => 'limit1', limit3 => 'limit3', limit4 => 'limit4', limit4r => 'limit4');
-my @tools = qw(q1 q3 q4 qt qi hexbin-d hexbin-mb uudeview unar hcopy limit1 limit3 limit4 limit4r cp start);
+                q4 => 'limit4', 'q4-old' => 'limit4', 'hexbin-mb' => 'limit4',
+                limit1 => 'limit1', limit3 => 'limit3', limit4 => 'limit4', limit4r => 'limit4',
+                m1 => 'limit-m1', m2 => 'limit-m2', 'limit-m1' => 'limit-m1', 'limit-m2' => 'limit-m2');
+my @tools = qw(q1 q3 q4 q4-old qt qi hexbin-d hexbin-mb uudeview unar hcopy limit1 limit3 limit4 limit4r cp start
+               m1 m2 limit-m1 limit-m2 qt-folder qt-args q1-folder q1-args q1-fd64);
+# The quillon-cli commands, for peak memory.
+my @quillon = qw(q1 q3 q4 qt qi m1 m2 qt-folder qt-args q1-folder q1-args q1-fd64);
 
 sub med { my ($base, $tool) = @_; my $r = $run{$base}{$tool}; return $r ? median(@{$r->{times}}) : undef; }
 
@@ -100,7 +114,9 @@ for my $base (@order) {
     my $f = $file{$base};
     my ($peer) = fastest_peer($base);
     my $first = 1;
-    my $title = sprintf('%s (%.1f MB .hqx; D %.1f MB, R %.1f MB)', $base, $f->{hqx} / $MB, $f->{d} / $MB, $f->{r} / $MB);
+    my $input = $base =~ /^folder-/ ? "$f->{name} .hqx files, " : '';
+    my $title = sprintf('%s (%s%.1f MB %s; D %.1f MB, R %.1f MB)', $base, $input, $f->{hqx} / $MB,
+                        $base =~ /^macbinary-/ ? '.bin' : '.hqx', $f->{d} / $MB, $f->{r} / $MB);
     for my $tool (@tools) {
         my $m = med($base, $tool);
         next unless defined $m;
@@ -127,10 +143,11 @@ for my $base (@order) {
     }
 }
 
-# The targets, on the largest files timed.
-my ($largest) = sort { $file{$b}{hqx} <=> $file{$a}{hqx} } @order;
+# The targets, on the largest BinHex files timed.
+my ($largest) = sort { $file{$b}{hqx} <=> $file{$a}{hqx} } grep { !/^(folder|macbinary)-/ } @order;
 (my $top_size = $largest // '') =~ s/.*-//;
-my @top = grep { /-\Q$top_size\E$/ } @order;
+my @top = grep { /-\Q$top_size\E$/ && !/^macbinary-/ } @order;
+my @folders = grep { /^folder-/ } @order;
 my @verdicts;
 {
     my @parts; my $ok = 1;
@@ -159,7 +176,7 @@ my @verdicts;
 {
     my $max = 0; my $where = '';
     for my $base (@order) {
-        for my $t (qw(q1 q3 q4 qt qi)) {
+        for my $t (@quillon) {
             my $r = $run{$base}{$t} or next;
             ($max, $where) = ($r->{rss}, "$label{$t}, $base") if $r->{rss} > $max;
         }
@@ -186,6 +203,37 @@ my @verdicts;
         push @parts, sprintf('%s %s against %s', $base, fmt_time($t), fmt_time($m));
     }
     push @verdicts, [($ok ? 'met' : 'NOT met'), "-t at least as fast as mode 1 on the $top_size files", join('; ', @parts)];
+}
+{
+    my @parts; my $ok = 1;
+    for my $base (@top) {
+        my ($m, $old) = (med($base, 'q4'), med($base, 'q4-old'));
+        next unless defined $m && defined $old;
+        $ok = 0 if $m > 1.05 * $old;
+        push @parts, sprintf('%s %.3f× (%s against %s)', $base, $m / $old, fmt_time($m), fmt_time($old));
+    }
+    push @verdicts, [(!@parts ? 'not measured' : $ok ? 'met' : 'NOT met'),
+                     "mode 4 (MacBinary II) within 5 % of the program before, commit $info{before} (MacBinary I), on the $top_size files",
+                     @parts ? join('; ', @parts) : 'the program before could not be built'];
+}
+for my $base (@folders) {
+    my @parts; my $ok = 1;
+    for my $t (qw(qt q1)) {
+        my ($folder, $args) = (med($base, "$t-folder"), med($base, "$t-args"));
+        next unless defined $folder && defined $args;
+        $ok = 0 if abs($folder / $args - 1) > 0.05;
+        push @parts, sprintf('%s %.3f× (%s against %s)', $t eq 'qt' ? '-t' : '-m 1', $folder / $args,
+                             fmt_time($folder), fmt_time($args));
+    }
+    push @verdicts, [($ok ? 'met' : 'NOT met'),
+                     "a folder of $file{$base}{name} files takes the time of as many arguments, within 5 %",
+                     join('; ', @parts)];
+    my $r = $run{$base}{'q1-fd64'};
+    push @verdicts, [($r && !$r->{failed} ? 'met' : 'NOT met'),
+                     "mode 1 on the folder of $file{$base}{name} files under ulimit -n 64 (no handle left open)",
+                     $r ? sprintf('runs: %d, failed: %d; median %s', scalar @{$r->{times}}, $r->{failed},
+                                  fmt_time(median(@{$r->{times}})))
+                        : 'not run'];
 }
 
 my @out;
@@ -219,17 +267,20 @@ if (grep { $_->[0] ne 'met' && $_->[1] =~ /^mode 4/ } @verdicts) {
 }
 
 push @out, '## Timings', '';
-push @out, "Medians of $info{reps} runs per command. MB/s: MiB of .hqx text per second (for a stage alone: MiB of that stage's input per second). vs fastest peer: the fastest peer's median over this command's (above 1: faster than every peer). vs limit: this command's median over that of the limit for the same job (data fork: -m 1; both forks: -m 3; MacBinary: -m 4). Peak memory: the largest resident set of any run.", '';
+push @out, "Medians of $info{reps} runs per command. MB/s: MiB of .hqx text per second (for a stage alone: MiB of that stage's input per second; for the MacBinary file, MiB of it; for the folder, MiB of all its .hqx files). vs fastest peer: the fastest peer's median over this command's (above 1: faster than every peer). vs limit: this command's median over that of the limit for the same job (data fork: -m 1; both forks: -m 3; MacBinary: -m 4; a fork of the MacBinary file: the copy of that fork). Peak memory: the largest resident set of any run.", '';
 push @out, @table;
 push @out, '';
 push @out, '## How it is measured', '';
-push @out, <<'EOT';
+push @out, <<"EOT";
 - Inputs: `bench/hqx-gen` writes each file with the benchmark's own encoder (`bench/hqx_encode.cpp`, shared with nothing in the program; `bench/check-generator`, run by CTest, has macutils' `hexbin` decode small files of every kind and check their CRCs and forks). *random*: a data fork of random bytes (runs are rare, one byte in 256 is 0x90); *runs*: a data fork of runs of 3 to 600 bytes, 30 % of them of 0x90, between short random stretches with one 0x90 in eight bytes, so the text expands about threefold; *both*: random data fork and a resource-like resource fork (zero runs, Mac text, small numbers), half of the text each. Lines of 64 characters, LF line ends.
 - Before the timings every command runs once and its output is compared with the forks the encoder wrote: Quillon's fork files and the peers' data forks with them, Quillon's `.bin` with the MacBinary file of them.
 - Each timed run starts in an empty folder after a `sync`, and what it wrote (Quillon's `.bqx`, `.bix` and `.bin` files included) is deleted right after it: no command pays for replacing the files of another, nor for writing another's dirty pages to disk. The commands of one repetition run one after the other, file by file, in an order that turns by one command each repetition. `bench/bench-run` measures from fork to exit and takes the peak resident set from `wait4` (as `/usr/bin/time -v` does). All files are on the same disk, warm in the page cache; nothing is flushed to disk inside a timing.
 - The limit for a mode reads the input once (`cat input >/dev/null`) and writes, with `dd`, files of the sizes Quillon writes in that mode (the `.bqx` and `.bix` files and the fork files or the `.bin` file), in the same folder. It is a floor for any program that must write those files; Quillon's design also reads both intermediate files back, which the limit does not.
 - The limit "reading back" adds what Quillon's design adds to the limit of mode 4: each of the first two files is read once (`cat file >/dev/null`) after it is written, as the run-length stage reads the `.bqx` file and the MacBinary writer the `.bix` file.
 - `hcopy -b` decodes into an HFS volume image made for each run (a sparse file on the same disk, `hformat` and `hmount` outside the timing).
+- The program before: `quillon-cli` of commit $info{before} (MacBinary I: no dates, versions nor header CRC, the last fork unpadded), built once by `tools/bench` from `git archive` of that commit in `build-bench/`; its mode 4 runs on the same files as the current one's, its `.bin` checked against the MacBinary I file of the forks.
+- The MacBinary file: `bench/hqx-gen macbinary` writes it directly, of the largest size (a MacBinary II header with its CRC, then the two forks of the *both* kind, half of the file each, lengths that are no multiple of 128, each padded). Its limit for a mode is `dd` of that fork, from where it lies in the file, to a file.
+- The folder: `bench/hqx-gen folder` writes small BinHex files of the three kinds in turn, of 2 to 6 KB of text, named "Read Me 0" to "Read Me 99" in turn, so that every name comes back each hundred files and mode 1 numbers the later ones ("Read Me 7 (2)", "Read Me 7 (3)"…); and the data forks under those names, which mode 1's files must match. `-t` and mode 1 are timed given the folder, and given its files as as many arguments (the shell's list, in the same order); mode 1 on the folder once more under `ulimit -n 64`, which a handle left open per file would make fail.
 - Stages alone (`bench/stage-bench`): the text stage, the run-length stage and the fork copy, each from file to file as the conversion runs them, opens and flushing closes included.
 EOT
 print join("\n", @out), "\n";
