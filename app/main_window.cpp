@@ -177,8 +177,7 @@ static void TakeFiles(HWND window, const FileList *paths)
     ShowNewChoice(window);
 }
 
-// Shows the messages of log over window; heading (program text) has a %d
-// for their number.
+// Shows the messages of log, about files handed over, over window.
 static void ShowHandedMessages(HWND window, const MessageLog *log)
 {
     char format[128];
