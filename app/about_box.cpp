@@ -10,16 +10,9 @@ static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG:
         CentreWindow(dialog, MainWindowHandle);
         return TRUE;
-    case WM_COMMAND: {
-        int id = LOWORD(wParam);
-        if (id == IDC_ABOUT_OK || id == IDCANCEL) {  // OK, Enter or Escape
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        return FALSE;
-    }
+    case WM_COMMAND:
     case WM_SYSCOMMAND:
-        return EndOnSystemClose(dialog, wParam);
+        return EndOnOkOrCancel(dialog, message, wParam, IDC_ABOUT_OK);
     }
     return FALSE;
 }

@@ -9,5 +9,6 @@
 #define IDD_ABOUT_BOX        129
 #define IDD_SIGNATURE_CHOOSER 130
 #define IDD_MESSAGE_DIALOG   1001
+#define IDD_SUMMARY          1002
 
 #endif

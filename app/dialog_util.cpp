@@ -61,6 +61,17 @@ INT_PTR EndOnSystemClose(HWND dialog, WPARAM command)
     return TRUE;
 }
 
+INT_PTR EndOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam, int okButton)
+{
+    if (message == WM_SYSCOMMAND)
+        return EndOnSystemClose(dialog, wParam);
+    int id = LOWORD(wParam);
+    if (id != okButton && id != IDCANCEL)
+        return FALSE;
+    EndDialog(dialog, 0);
+    return TRUE;
+}
+
 int CopyText(char *destination, const char *source, int capacity)
 {
     size_t length = strlen(source);

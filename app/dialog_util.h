@@ -14,6 +14,12 @@ void CentreWindow(HWND window, HWND reference);
 // (default handling).
 INT_PTR EndOnSystemClose(HWND dialog, WPARAM command);
 
+// The WM_COMMAND and WM_SYSCOMMAND messages of a dialog that ends on its
+// OK button (id okButton, which Enter presses), Escape and its close box.
+// Returns: TRUE when it ended the dialog with 0, FALSE for other commands
+// (default handling).
+INT_PTR EndOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam, int okButton);
+
 // Copies source into destination (capacity bytes).
 // Returns: 0, or -1 when it didn't fit (destination is then "").
 int CopyText(char *destination, const char *source, int capacity);

@@ -1,6 +1,7 @@
 // Files handed over by Explorer: the paths on the command line ("Open
 // with", a file association, a drop on the program's icon) and the files
-// dropped on the main window. Each is checked before the list takes it.
+// and folders dropped on the main window. Each is checked before the list
+// takes it; a folder stands for the files its walk finds.
 #include <cstdio>
 #include <cstring>
 
@@ -11,18 +12,13 @@
 static const char kLeftOutOne[] = "Ce fichier est laiss\xE9 de c\xF4t\xE9 : %s.";
 static const char kLeftOutSeveral[] = "Ces fichiers sont laiss\xE9s de c\xF4t\xE9 : %s.";
 static const char kMissing[] = "introuvable";
-static const char kFolder[] = "dossier";
 static const char kCutMark[] = ", \x85";  // ends a list of names that is too long
+static const char kNoMemory[] = "M\xE9moire insuffisante : la liste ne prend pas tous les fichiers.";
 
 // An argument or dropped name is read into this many bytes (a path of
 // kPathCharacters characters of any script); a longer one is refused as too
 // long (the cut name is shown).
 static const int kArgumentCapacity = kPathCapacity;
-
-static void ReportTooLong(const char *given)
-{
-    ShowProgramMessage(MainWindowHandle, kPathTooLong, given);
-}
 
 // Adds given (native text) to the list of what was left out, with why.
 static void NoteLeftOut(HandedFiles *files, const char *given, const char *why)
@@ -41,38 +37,44 @@ static void NoteLeftOut(HandedFiles *files, const char *given, const char *why)
         AppendText(files->leftOut, cut, kLeftOutCapacity);
 }
 
-// Takes one path as given (relative to the current directory, or full):
-// an existing file gets its full path in the next free row; a folder or a
-// missing file is noted for the message; a full path over kPathCharacters
-// characters gets the driver's message at once. Beyond kHandedLimit files, nothing more is
-// looked at, as a batch converts no more.
+// Takes one path as given (relative to the current directory, or full): an
+// existing file is listed by its full path, a folder by the files of its
+// walk; a missing file is noted for the message; a full path over
+// kPathCharacters characters is refused with the driver's message.
 static void ConsiderPath(HandedFiles *files, const char *given, size_t length)
 {
-    if (files->count == kHandedLimit || length == 0)
+    if (length == 0 || files->full)
         return;
-    char *full = files->paths[files->count];
+    char full[kPathCapacity];
     DWORD fullLength = 0;
     if (length < size_t(kArgumentCapacity))
         fullLength = GetFullPathNameA(given, kPathCapacity, full, nullptr);
     if (length >= size_t(kArgumentCapacity) || fullLength >= DWORD(kPathCapacity)
         || (fullLength != 0 && CountCharacters(full) > size_t(kPathCharacters))) {
-        ReportTooLong(given);
+        ReportMessage(&files->reporter, kPathTooLong, given);
         return;
     }
     DWORD attributes = fullLength == 0 ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(full);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         NoteLeftOut(files, given, kMissing);
     else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        NoteLeftOut(files, given, kFolder);
+        files->full = AddFolderFiles(&files->paths, full, &files->reporter) == kNoRoom;
     else
-        ++files->count;
+        files->full = AddToFileList(&files->paths, full) != kDone;
 }
 
-static void ClearHandedFiles(HandedFiles *files)
+void StartHandedFiles(HandedFiles *files, MessageLog *log)
 {
-    files->count = 0;
+    StartFileList(&files->paths);
     files->leftOutCount = 0;
     files->leftOut[0] = '\0';
+    files->full = false;
+    files->reporter = MessageLogReporter(log);
+}
+
+void FreeHandedFiles(HandedFiles *files)
+{
+    FreeFileList(&files->paths);
 }
 
 // Copies the argument at *cursor into out (kArgumentCapacity bytes, cut if
@@ -105,7 +107,6 @@ static int NextArgument(const char **cursor, char *out)
 
 void ReadCommandLine(const char *commandLine, HandedFiles *files)
 {
-    ClearHandedFiles(files);
     char argument[kArgumentCapacity];
     int length;
     while ((length = NextArgument(&commandLine, argument)) >= 0)
@@ -114,7 +115,6 @@ void ReadCommandLine(const char *commandLine, HandedFiles *files)
 
 void ReadDroppedFiles(HDROP drop, HandedFiles *files)
 {
-    ClearHandedFiles(files);
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         char name[kArgumentCapacity];
@@ -125,9 +125,10 @@ void ReadDroppedFiles(HDROP drop, HandedFiles *files)
     DragFinish(drop);
 }
 
-void ReportLeftOut(const HandedFiles *files)
+void ReportLeftOut(HandedFiles *files)
 {
     if (files->leftOutCount != 0)
-        ShowProgramMessage(MainWindowHandle, files->leftOutCount == 1 ? kLeftOutOne : kLeftOutSeveral,
-                           files->leftOut);
+        ReportMessage(&files->reporter, files->leftOutCount == 1 ? kLeftOutOne : kLeftOutSeveral, files->leftOut);
+    if (files->full)
+        ReportMessage(&files->reporter, kNoMemory, "");
 }

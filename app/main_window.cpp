@@ -1,6 +1,7 @@
 // The main window (dialog 128): the file list, the information panel, the
 // two radio choices that make the conversion mode, and the batch of
 // conversions.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,8 +20,9 @@ static const char kChooserFilters[] =
 static const char kAboutItem[] = "A propos de Quillon";
 static const char kHelpItem[] = "Aide \xE0 l'utilisation";
 
-// At most this many selected entries are converted by one "Conversion".
-static const int kBatchLimit = 32;
+// The headings of the summary window: the numbers of files and messages.
+static const char kBatchHeading[] = "Conversion de %d fichiers : %d messages.";
+static const char kHandedHeading[] = "Fichiers remis \xE0 Quillon : %d messages.";
 
 // Posted to itself at initialisation when the program has arguments: they
 // are taken once the window shows, so their messages have it as owner.
@@ -28,13 +30,26 @@ static const UINT kTakeCommandLine = WM_APP;
 
 // The window's state, kept in DWLP_USER for the dialog's lifetime.
 struct MainWindowState {
-    // The folder of a several-file choice with one backslash appended (or
-    // of handed-over files that share one); "" after a one-file choice or
-    // for files of several folders (the entries then hold full paths).
+    // The folder of several files listed that share one, with one
+    // backslash appended; "" for one file or for files of several folders
+    // (the entries then hold full paths).
     char selectionDirectory[kPathCapacity];
-    char chooserResult[kChooserBufferSize];
-    const char *commandLine;  // the program's arguments, borrowed
+    // Where the files go of inputs whose folder can't take them, ending in
+    // a backslash: chosen in the folder dialog and kept for the rest of the
+    // run; "" until then.
+    char outputFolder[kPathCapacity];
+    bool busy;                   // a batch of several files runs: the window is disabled
+    const char *commandLine;     // the program's arguments, borrowed
     SignatureTable *signatures;  // the run's, borrowed
+};
+
+// One press of "Conversion": its messages, and whether the user declined
+// the folder dialog in it (the other files of read-only folders are then
+// left without asking again).
+struct ConversionRun {
+    HWND window;
+    MessageLog log;
+    bool declined;
 };
 
 static MainWindowState *StateOf(HWND window)
@@ -74,17 +89,28 @@ static void ShowEntryInfo(HWND window, int index)
         ShowFileInfo(path, GetDlgItem(window, IDC_INFO_PANEL));
 }
 
+// Copies the folder of path into folder (kPathCapacity bytes), without its
+// closing backslash but at a drive's root ("C:\\").
+// Returns: its length; 0 when path has no folder.
+static size_t FolderOf(const char *path, char *folder)
+{
+    size_t length = FolderLength(path);
+    if (length >= size_t(kPathCapacity))
+        length = 0;
+    if (length > 1 && path[length - 2] != ':')
+        --length;
+    memcpy(folder, path, length);
+    folder[length] = '\0';
+    return length;
+}
+
 // Makes the folder of path current: the driver creates fork files there by
 // bare name. A path without a folder leaves the current directory alone.
 static void MoveToFolderOf(const char *path)
 {
     char folder[kPathCapacity];
-    size_t length = FolderLength(path);
-    if (length == 0 || length >= size_t(kPathCapacity))
-        return;
-    memcpy(folder, path, length);
-    folder[length] = '\0';
-    SetCurrentDirectoryA(folder);
+    if (FolderOf(path, folder) != 0)
+        SetCurrentDirectoryA(folder);
 }
 
 static INT_PTR OnMainInit(HWND window, MainWindowState *state)
@@ -110,31 +136,8 @@ static INT_PTR OnMainInit(HWND window, MainWindowState *state)
     return TRUE;
 }
 
-// Adds the entries of a confirmed choice to the (emptied) list. Entries
-// whose entry path would not fit kPathCapacity are left out.
-static void FillFileList(HWND window, MainWindowState *state)
-{
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    const char *first = state->chooserResult;
-    const char *next = first + strlen(first) + 1;
-    if (*next == '\0') {
-        state->selectionDirectory[0] = '\0';
-        if (strlen(first) < size_t(kPathCapacity))
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(first));
-        return;
-    }
-    if (CopyText(state->selectionDirectory, first, kPathCapacity) < 0
-        || AppendText(state->selectionDirectory, "\\", kPathCapacity) < 0)
-        state->selectionDirectory[0] = '\0';
-    size_t directoryLength = strlen(state->selectionDirectory);
-    for (; *next != '\0'; next += strlen(next) + 1) {
-        if (directoryLength != 0 && directoryLength + strlen(next) < size_t(kPathCapacity))
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(next));
-    }
-}
-
-// The end of every confirmed choice: the first entry selected and shown,
-// its folder made current (the Open dialog moves there only when the user
+// The end of every new list: the first entry selected and shown, its
+// folder made current (the Open dialog moves there only when the user
 // browses into it, not for a typed full path).
 static void ShowNewChoice(HWND window)
 {
@@ -146,60 +149,99 @@ static void ShowNewChoice(HWND window)
         MoveToFolderOf(path);
 }
 
-// Replaces the list with the files of a command line or a drop, like a new
-// choice in the Open dialog: bare names after SelectionDirectory when
-// several files share one folder, full paths otherwise. When none was
-// taken, the list stays as it was. Then names what was left out.
-static void TakeHandedFiles(HWND window, const HandedFiles *files)
+// Replaces the list with paths (full paths of files), as the Open dialog
+// chose them: bare names after selectionDirectory when several files share
+// one folder, full paths otherwise. When paths is empty, the list stays as
+// it was.
+static void TakeFiles(HWND window, const FileList *paths)
 {
-    MainWindowState *state = StateOf(window);
-    if (files->count > 0) {
-        size_t folder = files->count > 1 ? FolderLength(files->paths[0]) : 0;
-        for (int i = 1; i < files->count; ++i) {
-            if (FolderLength(files->paths[i]) != folder
-                || strncmp(files->paths[i], files->paths[0], folder) != 0)
-                folder = 0;
-        }
-        memcpy(state->selectionDirectory, files->paths[0], folder);
-        state->selectionDirectory[folder] = '\0';
-        HWND list = GetDlgItem(window, IDC_FILE_LIST);
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        for (int i = 0; i < files->count; ++i)
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(files->paths[i] + folder));
-        ShowNewChoice(window);
+    const char *first = NextInList(paths, nullptr);
+    if (first == nullptr)
+        return;
+    size_t folder = paths->count > 1 ? FolderLength(first) : 0;
+    for (const char *path = first; path != nullptr && folder != 0; path = NextInList(paths, path)) {
+        if (FolderLength(path) != folder || strncmp(path, first, folder) != 0)
+            folder = 0;
     }
-    ReportLeftOut(files);
+    MainWindowState *state = StateOf(window);
+    memcpy(state->selectionDirectory, first, folder);
+    state->selectionDirectory[folder] = '\0';
+    // Drawn once, when all are in: a list of thousands fills at once.
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const char *path = first; path != nullptr; path = NextInList(paths, path))
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path + folder));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    ShowNewChoice(window);
 }
 
-// Takes the files of drop, or of the command line when drop is null.
+// Shows the messages of log, about files handed over, over window.
+static void ShowHandedMessages(HWND window, const MessageLog *log)
+{
+    char format[128];
+    char heading[sizeof format + 16];
+    ToNativeText(kHandedHeading, format, sizeof format);
+    snprintf(heading, sizeof heading, format, log->lines.count);
+    ShowMessageLog(log, window, heading);
+}
+
+// Takes the files of drop, or of the command line when drop is null; then
+// shows what was left out and what the folders' walks met, once.
 static INT_PTR OnHandedFiles(HWND window, HDROP drop)
 {
-    HandedFiles files;  // about 34 KB, for this one message
+    MessageLog log;
+    StartMessageLog(&log, true);
+    HandedFiles files;
+    StartHandedFiles(&files, &log);
     if (drop != nullptr)
         ReadDroppedFiles(drop, &files);
     else
         ReadCommandLine(StateOf(window)->commandLine, &files);
-    TakeHandedFiles(window, &files);
+    TakeFiles(window, &files.paths);
+    ReportLeftOut(&files);
+    ShowHandedMessages(window, &log);
+    FreeHandedFiles(&files);
+    FreeMessageLog(&log);
     return TRUE;
+}
+
+// Adds to paths the full paths of a confirmed choice of the Open dialog:
+// "path\0\0", or "folder\0name\0name\0...\0" (the folder then gets one
+// backslash appended, whatever its last character). A path that would not
+// fit kPathCapacity is left out: the dialog gives none.
+static void ListChoice(const char *choice, FileList *paths)
+{
+    const char *next = choice + strlen(choice) + 1;
+    if (*next == '\0') {
+        AddToFileList(paths, choice);
+        return;
+    }
+    for (; *next != '\0'; next += strlen(next) + 1) {
+        char path[kPathCapacity];
+        if (CopyText(path, choice, kPathCapacity) == 0 && AppendText(path, "\\", kPathCapacity) == 0
+            && AppendText(path, next, kPathCapacity) == 0)
+            AddToFileList(paths, path);
+    }
 }
 
 static void OnBrowse(HWND window)
 {
-    MainWindowState *state = StateOf(window);
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    HWND convert = GetDlgItem(window, IDC_CONVERT);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    // The chooser may fill kChooserCapacity bytes; the rest of the buffer
-    // stays zero, so the list of names always ends.
-    memset(state->chooserResult, 0, sizeof state->chooserResult);
+    SendMessageA(GetDlgItem(window, IDC_FILE_LIST), LB_RESETCONTENT, 0, 0);
     char title[sizeof kChooserTitle * 3];   // the filters are plain ASCII
     ToNativeText(kChooserTitle, title, sizeof title);
-    if (!ChooseFiles(window, state->chooserResult, title, kChooserFilters)) {
-        EnableWindow(convert, FALSE);
+    char *choice = ChooseFiles(window, title, kChooserFilters);
+    if (choice == nullptr) {
+        EnableWindow(GetDlgItem(window, IDC_CONVERT), FALSE);
         return;
     }
-    FillFileList(window, state);
-    ShowNewChoice(window);
+    FileList paths;
+    StartFileList(&paths);
+    ListChoice(choice, &paths);
+    free(choice);
+    TakeFiles(window, &paths);
+    FreeFileList(&paths);
 }
 
 static void OnSelectionChange(HWND window)
@@ -236,28 +278,104 @@ static int ReadConversionMode(HWND window)
     return kModeData;
 }
 
+static void ShowRunMessage(void *run, const char *text)
+{
+    LogMessage(&static_cast<ConversionRun *>(run)->log, text);
+}
+
+// The driver's question for a file whose folder can't take its files: the
+// folder chosen earlier in the run, else the folder dialog's answer, asked
+// once a batch.
+static int ChooseRunFolder(void *context, char *folder)
+{
+    ConversionRun *run = static_cast<ConversionRun *>(context);
+    MainWindowState *state = StateOf(run->window);
+    if (state->outputFolder[0] == '\0' && !run->declined) {
+        char readOnly[kPathCapacity];
+        char chosen[kPathCapacity];
+        FolderOf(run->log.input, readOnly);
+        // Enabled, the window gets the activation back when the dialog ends.
+        EnableWindow(run->window, TRUE);
+        run->declined = !ChooseOutputFolder(run->window, readOnly, chosen);
+        EnableWindow(run->window, !state->busy);
+        if (!run->declined)
+            memcpy(state->outputFolder, chosen, sizeof chosen);
+    }
+    if (run->declined)
+        return kNotFound;
+    memcpy(folder, state->outputFolder, kPathCapacity);
+    return kDone;
+}
+
+// Lets the window repaint and answer between the files of a batch (it is
+// disabled meanwhile: nothing the user does reaches it).
+static void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(int(message.wParam));  // for the dialog's own loop
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Converts every selected entry, in list order, as one batch. A batch of
+// one file shows its messages as they come; a batch of several keeps them
+// for the end, and meanwhile the window is disabled but repaints.
 static void OnConvert(HWND window)
 {
     MainWindowState *state = StateOf(window);
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    LRESULT count = SendMessageA(list, LB_GETSELCOUNT, 0, 0);
+    int *selected = count > 0 ? static_cast<int *>(malloc(size_t(count) * sizeof(int))) : nullptr;
+    if (selected == nullptr)
+        return;
+    count = SendMessageA(list, LB_GETSELITEMS, WPARAM(count), reinterpret_cast<LPARAM>(selected));
     int mode = ReadConversionMode(window);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    int selected[kBatchLimit];
-    LRESULT count = SendMessageA(GetDlgItem(window, IDC_FILE_LIST), LB_GETSELITEMS,
-                                 kBatchLimit, reinterpret_cast<LPARAM>(selected));
+    ConversionRun run;
+    run.window = window;
+    run.declined = false;
+    StartMessageLog(&run.log, count > 1);
+    Reporter reporter = {ShowRunMessage, ChooseRunFolder, &run};
     Batch batch;
-    StartBatch(&batch, state->signatures, &MessageDialogReporter);
+    StartBatch(&batch, state->signatures, &reporter);
+    HWND focus = GetFocus();
+    state->busy = count > 1;
+    if (state->busy)
+        EnableWindow(window, FALSE);
     for (int i = 0; i < count; ++i) {
         char path[kPathCapacity];
-        if (GetEntryPath(window, selected[i], path) == 0) {
-            // Entries may come from several folders (a command line, a
-            // drop): each file's forks go beside it.
-            MoveToFolderOf(path);
-            if (ConvertFile(path, mode, &batch) == kConvertStop)
-                break;
-        }
+        if (GetEntryPath(window, selected[i], path) != 0)
+            continue;
+        // Entries may come from several folders: each file's forks go
+        // beside it.
+        MoveToFolderOf(path);
+        run.log.input = path;
+        int result = ConvertFile(path, mode, &batch);
+        run.log.input = nullptr;
+        if (result == kConvertStop)
+            break;
+        if (state->busy)
+            PumpMessages();
     }
     EndBatch(&batch);
+    if (state->busy) {
+        state->busy = false;
+        EnableWindow(window, TRUE);
+        SetFocus(focus);  // which the disabled window lost
+    }
     SetCursor(previous);
+    char format[128];
+    char heading[sizeof format + 32];
+    ToNativeText(kBatchHeading, format, sizeof format);
+    snprintf(heading, sizeof heading, format, int(count), run.log.lines.count);
+    ShowMessageLog(&run.log, window, heading);
+    FreeMessageLog(&run.log);
+    free(selected);
 }
 
 static INT_PTR OnMainCommand(HWND window, WPARAM wParam)
@@ -308,6 +426,19 @@ static INT_PTR OnMainSysCommand(HWND window, WPARAM wParam)
 
 static INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // While a batch runs the window takes no command and no drop: nothing
+    // may change the list or start a batch under it.
+    MainWindowState *state = message == WM_INITDIALOG ? nullptr : StateOf(window);
+    if (state != nullptr && state->busy) {
+        if (message == WM_DROPFILES)
+            DragFinish(reinterpret_cast<HDROP>(wParam));
+        if (message == WM_SETCURSOR)
+            SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        if (message == WM_COMMAND || message == WM_DROPFILES || message == WM_SETCURSOR) {
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+    }
     switch (message) {
     case WM_INITDIALOG:
         return OnMainInit(window, reinterpret_cast<MainWindowState *>(lParam));
@@ -332,7 +463,7 @@ static INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 
 void RunMainWindow(const char *commandLine, SignatureTable *signatures)
 {
-    static MainWindowState state;  // about 4 KB: kept off the stack
+    static MainWindowState state;  // about 2 KB: kept off the stack
     state.commandLine = commandLine;
     state.signatures = signatures;
     DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr,

@@ -1,5 +1,9 @@
 // The OK-only message dialog (dialog 1001) through which the conversion
-// driver and the main window report.
+// driver and the main window report, and the messages of a batch kept for
+// its end.
+#include <cstdio>
+#include <cstring>
+
 #include "app/app_res.h"
 #include "app/dialog_util.h"
 #include "app/message_dialog_res.h"
@@ -50,9 +54,49 @@ int ShowMessage(HWND owner, const char *text, const char *caption)
     return int(result);
 }
 
-static void ShowDriverMessage(void *, const char *text)
+void StartMessageLog(MessageLog *log, bool keep)
 {
+    log->keep = keep;
+    StartFileList(&log->lines);
+    log->input = nullptr;
+}
+
+void FreeMessageLog(MessageLog *log)
+{
+    FreeFileList(&log->lines);
+}
+
+void LogMessage(MessageLog *log, const char *text)
+{
+    if (log->keep) {
+        // A driver's message (kMessageCapacity bytes at most) after a path.
+        char line[kPathCapacity + 4300];
+        const char *kept = text;
+        if (log->input != nullptr && strstr(text, log->input) == nullptr) {
+            snprintf(line, sizeof line, "%s : %s", log->input, text);
+            kept = line;
+        }
+        if (AddToFileList(&log->lines, kept) == kDone)
+            return;
+    }
     ShowMessage(MainWindowHandle, text, AppTitle);
 }
 
-const Reporter MessageDialogReporter = {ShowDriverMessage, nullptr, nullptr};
+static void ShowLogged(void *log, const char *text)
+{
+    LogMessage(static_cast<MessageLog *>(log), text);
+}
+
+Reporter MessageLogReporter(MessageLog *log)
+{
+    Reporter reporter = {ShowLogged, nullptr, log};
+    return reporter;
+}
+
+void ShowMessageLog(const MessageLog *log, HWND owner, const char *heading)
+{
+    if (log->lines.count == 1)
+        ShowMessage(owner, log->lines.text, AppTitle);
+    else if (log->lines.count > 1)
+        ShowSummary(owner, heading, &log->lines);
+}

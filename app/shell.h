@@ -33,8 +33,38 @@ extern const char AppTitle[];
 // returns. Returns: 0 once the dialog has closed.
 int ShowMessage(HWND owner, const char *text, const char *caption);
 
-// The driver's messages, each in a message dialog over the main window.
-extern const Reporter MessageDialogReporter;
+// ---------------------------------------------------- messages of a batch
+
+// The messages of one piece of work (a press of "Conversion", the files of
+// a command line or a drop). With one file they are shown as they come;
+// with several they are kept and shown together at the end
+// (ShowMessageLog), so that a batch asks for one click whatever the number
+// of its problems.
+struct MessageLog {
+    bool keep;          // several files: keep the messages for the end
+    FileList lines;     // the messages kept, native text
+    const char *input;  // the file being converted (borrowed), or null
+};
+
+void StartMessageLog(MessageLog *log, bool keep);
+void FreeMessageLog(MessageLog *log);
+
+// Shows text (native) at once in the message dialog, or keeps it as a
+// line; a kept message that doesn't name log->input is preceded by it:
+// "input : text". A line that can't be kept (no memory) is shown at once.
+void LogMessage(MessageLog *log, const char *text);
+
+// A reporter whose messages go to log; it has no folder to offer.
+Reporter MessageLogReporter(MessageLog *log);
+
+// Shows the kept messages over owner: none, nothing; one, the message
+// dialog; several, the summary window under heading (native text).
+void ShowMessageLog(const MessageLog *log, HWND owner, const char *heading);
+
+// Runs the summary window (dialog 1002) over owner: heading above, then
+// lines (native text, a message each) in a box where they can be selected
+// and copied. Returns when it has closed.
+void ShowSummary(HWND owner, const char *heading, const FileList *lines);
 
 // ----------------------------------------------------------------- help
 
@@ -81,37 +111,48 @@ void ShowAboutBox(HWND owner);
 int ChooseSignaturesFile(char *path, HWND owner);
 
 // Runs the platform's Open dialog (Explorer style, several files) with the
-// given title and filter list. buffer (kChooserBufferSize bytes, first byte
-// zero) receives either "path\0\0" or "folder\0name\0name\0...\0".
-// Returns: true when the user confirmed a choice that fits the buffer.
-const int kChooserCapacity = 1024;       // what the Open dialog may fill
-const int kChooserBufferSize = 2048;     // what the caller provides
-bool ChooseFiles(HWND owner, char *buffer, const char *title, const char *filters);
+// given title and filter list; the block that receives the choice grows
+// while the dialog is open, so that a choice of any length is taken whole.
+// Returns: the choice, "path\0\0" or "folder\0name\0name\0...\0", in a
+// block the caller frees (free); null when the user chose nothing.
+char *ChooseFiles(HWND owner, const char *title, const char *filters);
+
+// Asks, with the Windows folder dialog over owner, where to write the files
+// of inputs whose folder can't take them; readOnly (native text) names the
+// first such folder. A folder that is read-only as well is refused with a
+// message and the question asked again. folder (kPathCapacity bytes)
+// receives the chosen folder's path, ending in a backslash.
+// Returns: true, or false when the user pressed "Annuler".
+bool ChooseOutputFolder(HWND owner, const char *readOnly, char *folder);
 
 // ------------------------------------------------------ handed-over files
 
 // Files given on the command line or dropped on the main window, checked
-// before the list takes them. The list takes at most kHandedLimit; the
-// rest are ignored, as a batch converts no more.
-const int kHandedLimit = 32;
+// before the list takes them: a file is taken by its full path, a folder
+// stands for the files its walk finds (AddFolderFiles), a missing file is
+// left out. Problems go to the log given to StartHandedFiles.
 const int kLeftOutCapacity = 1024;
 struct HandedFiles {
-    int count;                                // rows of paths in use
-    char paths[kHandedLimit][kPathCapacity];  // full paths of existing files
-    int leftOutCount;                         // folders and missing files
-    char leftOut[kLeftOutCapacity];           // "path (why), ..." as given
+    FileList paths;                  // full paths of the files to list
+    int leftOutCount;                // missing files
+    char leftOut[kLeftOutCapacity];  // "path (why), ..." as given
+    bool full;                       // no memory for more paths
+    Reporter reporter;               // to the log
 };
 
-// Fills files from the program's arguments: separated by blanks, double
-// quotes around a path with blanks. A path over 255 characters is refused
-// with its own message at once.
+void StartHandedFiles(HandedFiles *files, MessageLog *log);
+void FreeHandedFiles(HandedFiles *files);
+
+// Takes the program's arguments: separated by blanks, double quotes around
+// a path with blanks. A path over 255 characters is refused with its own
+// message.
 void ReadCommandLine(const char *commandLine, HandedFiles *files);
 
 // The same for the files of a WM_DROPFILES; releases drop.
 void ReadDroppedFiles(HDROP drop, HandedFiles *files);
 
-// Shows the one message naming the folders and missing files left out of
-// files, if any; returns when the user has closed it.
-void ReportLeftOut(const HandedFiles *files);
+// Adds to the log the one message naming the missing files left out, and
+// the one saying that memory ran short, if need be.
+void ReportLeftOut(HandedFiles *files);
 
 #endif
