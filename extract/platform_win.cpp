@@ -147,23 +147,33 @@ int IsFolder(const char *path)
 
 // A folder that is a reparse point (a junction, a symbolic link to a
 // folder, a mount point) is never gone into: it may lead back up the tree.
+// Names are read in UTF-16 and made native text here: the ANSI form of
+// the search keeps 260 bytes of a name, less than a long name takes in
+// UTF-8.
 int ListFolder(const char *folder, FolderEntrySink take, void *context)
 {
-    char pattern[kPathCapacity + 4];
-    size_t length = strlen(folder);
-    if (length + 3 > sizeof pattern)
+    wchar_t pattern[kPathCapacity + 4];
+    int length = MultiByteToWideChar(CP_ACP, 0, folder, -1, pattern, kPathCapacity) - 1;
+    if (length < 0)
         return kNotFound;
-    memcpy(pattern, folder, length);
-    if (length != 0 && !IsSeparator(folder[length - 1]))
-        pattern[length++] = '\\';
-    memcpy(pattern + length, "*", 2);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+    if (length != 0 && pattern[length - 1] != L'\\' && pattern[length - 1] != L'/' && pattern[length - 1] != L':')
+        pattern[length++] = L'\\';
+    pattern[length++] = L'*';
+    pattern[length] = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND ? kDone : kNotFound;
     do {
-        const char *name = found.cFileName;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+        const wchar_t *wide = found.cFileName;
+        if (wide[0] == L'.' && (wide[1] == 0 || (wide[1] == L'.' && wide[2] == 0)))
+            continue;
+        // A name that an ANSI code page can't write could not be opened
+        // either (UTF-8 writes every name, and takes no lossy flag).
+        char name[kPathCapacity];
+        BOOL lossy = FALSE;
+        if (WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr,
+                                NativeTextIsUnicode() ? nullptr : &lossy) == 0 || lossy)
             continue;
         DWORD attributes = found.dwFileAttributes;
         int kind = kEntryFile;
@@ -172,7 +182,7 @@ int ListFolder(const char *folder, FolderEntrySink take, void *context)
         else if (attributes & FILE_ATTRIBUTE_DEVICE)
             kind = kEntryOther;
         take(context, name, kind);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return kDone;
 }
