@@ -1,11 +1,14 @@
 // Naming and the information text: the signatures file and its three-pass
 // lookup, extensions, names safe for the file system, fork names, the
 // panel's text; a batch's numbered names and wildcards.
+#include <sys/resource.h>
+
 #include <cstring>
 #include <filesystem>
 
 #include "decode/binhex.h"
 #include "extract/batch.h"
+#include "extract/convert.h"
 #include "extract/file_info.h"
 #include "extract/naming.h"
 #include "extract/signatures.h"
@@ -247,4 +250,18 @@ TEST(Batch, NumbersNamesTheBatchWroteAndExpandsWildcards)
         got += std::string(path + folder.size() + 1) + "|";
     FreeFileList(&list);
     EXPECT_EQ(got, "A.HQX|b.hqx|D.hqx|");
+
+    // A walk leaves no folder or file open: forty walks within 32 handles
+    // each find A.HQX, b.hqx and the MacBinary m.bin (D.hqx is a folder).
+    Write(folder + "/m.bin", MacBinary({"M", "TEXT", "ttxt", "data"}, 1));
+    const Reporter quiet = {[](void *, const char *) {}, nullptr, nullptr};
+    rlimit handles, few;
+    getrlimit(RLIMIT_NOFILE, &handles);
+    few = {32, handles.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &few);
+    int found = 0;
+    for (int i = 0; i < 40; i++, FreeFileList(&list))
+        found += AddFolderFiles(&list, folder.c_str(), &quiet);
+    setrlimit(RLIMIT_NOFILE, &handles);
+    EXPECT_EQ(found, 40 * 3);
 }
