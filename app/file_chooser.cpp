@@ -96,10 +96,19 @@ char *ChooseFiles(HWND owner, const char *title, const char *filters)
     // current itself, since a typed full path doesn't move it.
     request.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK;
     request.lpfnHook = ChooserHook;
-    if (request.lpstrFile == nullptr)
-        return nullptr;
     OpenRequest = &request;
-    BOOL chosen = GetOpenFileNameA(&request);
+    BOOL chosen = FALSE;
+    while (request.lpstrFile != nullptr && !(chosen = GetOpenFileNameA(&request)) &&
+           CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+        // A dialog that did not take the larger block says, once closed, in
+        // the block's first two bytes, how much it needed: it opens again,
+        // in the folder it was in, with room for that choice.
+        DWORD needed = *reinterpret_cast<const WORD *>(request.lpstrFile);
+        DWORD capacity = needed > 4 * request.nMaxFile ? needed : 4 * request.nMaxFile;
+        free(request.lpstrFile);
+        request.lpstrFile = static_cast<char *>(calloc(capacity + kEndBytes, 1));
+        request.nMaxFile = capacity;
+    }
     OpenRequest = nullptr;
     if (!chosen) {
         free(request.lpstrFile);
