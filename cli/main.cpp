@@ -16,9 +16,14 @@
 
 namespace {
 
+// Messages printed so far: a file list whose making printed one is not
+// whole.
+int MessagesPrinted = 0;
+
 // The driver's messages, one a line on standard error.
 void PrintMessage(void *, const char *text)
 {
+    MessagesPrinted++;
     WriteText(text, stderr);
     WriteText("\n", stderr);
     fflush(stderr);
@@ -148,8 +153,7 @@ int ParseOptions(int argc, char **argv, Options *options)
 // to convert, a wildcard (where the program expands them) what it matches,
 // anything else itself. A pattern that matches nothing stays as it is, to
 // be told like a missing file.
-// Returns: kExitOk; kExitReported when a folder gave nothing; kExitFailed
-// without memory.
+// Returns: kExitOk, or kExitFailed without memory.
 int AddArgument(FileList *list, const char *argument, bool expand)
 {
     if (expand && kProgramExpandsWildcards && HasWildcard(argument)) {
@@ -164,14 +168,15 @@ int AddArgument(FileList *list, const char *argument, bool expand)
         if (found != 0)
             return status;
     } else if (IsFolder(argument)) {
-        int found = AddFolderFiles(list, argument, &kReporter);
-        return found < 0 ? kExitFailed : found == 0 ? kExitReported : kExitOk;
+        return AddFolderFiles(list, argument, &kReporter) < 0 ? kExitFailed : kExitOk;
     }
     return AddToFileList(list, argument) == kDone ? kExitOk : kExitFailed;
 }
 
 // Lists every file the arguments stand for, before any is converted.
-// Returns: as AddArgument, the worst of all.
+// Returns: kExitOk; kExitReported when a folder's walk said something (a
+// folder without files to convert, a folder not read, a path too long);
+// kExitFailed without memory.
 int ListFiles(int count, char **arguments, FileList *list)
 {
     int status = kExitOk;
@@ -179,7 +184,7 @@ int ListFiles(int count, char **arguments, FileList *list)
         status = Worse(status, AddArgument(list, arguments[i], true));
     if (status == kExitFailed)
         PrintMessage(nullptr, "quillon-cli: out of memory");
-    return status;
+    return MessagesPrinted != 0 ? Worse(status, kExitReported) : status;
 }
 
 int PrintFileInfo(const FileList *files)

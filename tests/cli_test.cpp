@@ -104,9 +104,9 @@ static std::vector<Row> Rows()
          .out = bad + bad + readMePanel + readMePanel},
         {.label = "-t on a tree: .hqx in any case and MacBinary .bin in path order; other files, links to folders left",
          .given = {{"in/A/deeper/y.hqx", hqx}, {"in/A/x.HQX", hqx}, {"in/A/up", kLink + ".."}, {"in/b.hqx", hqx},
-                   {"in/loop", kLink + "."}, {"in/m.bin", binary}, {"in/notes.txt", hqx}, {"in/t.bin", hqx}},
-         .args = {"-t", "../in"}, .out = "../in/A/deeper/y.hqx : intact\n../in/A/x.HQX : intact\n../in/b.hqx : intact\n"
-                                          "../in/m.bin : intact\n"},
+                   {"in/loop", kLink + "."}, {"in/m.bin", binary}, {"in/notes.txt", hqx}, {"in/t.bin", hqx}, {longBad.substr(3) + ".hqx", hqx}},
+         .args = {"-t", "../in"}, .status = 3, .err = "Le chemin du fichier " + longBad + ".hqx est trop long.\n",
+         .out = "../in/A/deeper/y.hqx : intact\n../in/A/x.HQX : intact\n../in/b.hqx : intact\n../in/m.bin : intact\n"},
 
         {.label = "mode 1 by default, a table of 255 characters that is not there: inputs in two folders, a .bin",
          .given = {{"in/f.hqx", Hqx(Named("F"))}, {"in2/Archive.HQX", Hqx(Named("Report.doc"))}, {"in/g.bin", hqx}},
