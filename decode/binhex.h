@@ -224,7 +224,8 @@ const int kCopyBufferSize = 40960;
 
 // Copies count bytes from the current position of source to the current
 // position of destination, in blocks of kCopyBufferSize, stopping as soon
-// as a read yields nothing; *crc is carried over the bytes copied.
+// as a read yields nothing; *crc is carried over the bytes copied (crc
+// null: a fork without a CRC, none is computed).
 // Returns: kDone; kCut when the source ended before count bytes;
 // kWriteFailed.
 int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc);

@@ -15,7 +15,8 @@ int CopyBytes(FILE *source, FILE *destination, uint32_t count, uint16_t *crc)
         if (got == 0)
             return kCut;     // the source ended early
         chunk = got;
-        *crc = UpdateCrc16(*crc, buffer, chunk);
+        if (crc != nullptr)
+            *crc = UpdateCrc16(*crc, buffer, chunk);
         if (fwrite(buffer, 1, chunk, destination) != chunk)
             return kWriteFailed;
         count -= uint32_t(chunk);

@@ -236,7 +236,8 @@ bool ExtractFork(Conversion *c, const char *name, bool dataFork)
     uint16_t crc = 0;
     int result = SeekTo(c->expanded, dataFork ? c->header.dataOffset : c->header.resourceOffset);
     if (result == kDone)
-        result = CopyBytes(c->expanded, output, dataFork ? header->dataLength : header->resourceLength, &crc);
+        result = CopyBytes(c->expanded, output, dataFork ? header->dataLength : header->resourceLength,
+                           c->header.format == kFormatBinHex ? &crc : nullptr);
     if (result == kDone && c->header.format == kFormatBinHex) {
         *check = CheckForkCrc(c->expanded, crc);
         if (*check == kCut)
