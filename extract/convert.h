@@ -96,9 +96,11 @@ int ReadInputHeader(FILE *input, InputHeader *header);
 // Returns: kConvertDone, kConvertReported or kConvertStop.
 int ConvertFile(const char *path, int mode, Batch *batch);
 
-// Decodes the whole file in memory and checks its three CRCs (a MacBinary
-// file: that it holds all of its forks), writing nothing anywhere; reports
-// what a conversion in mode 4 would report of it.
+// Tests a file, writing nothing anywhere: a BinHex file is decoded whole
+// in memory and its three CRCs checked (the problems reported are those a
+// conversion in mode 4 would report); a MacBinary file must hold all that
+// its header announces. A file that can't be read, or is neither, is
+// reported as a conversion would report it.
 // Returns: kConvertDone when the file is intact, or kConvertReported.
 int TestFile(const char *path, const Reporter *reporter);
 
